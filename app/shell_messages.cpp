@@ -1,0 +1,38 @@
+#include "app/shell_messages.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QString>
+
+namespace tolvane {
+namespace {
+
+QString tr(const char* text) {
+  return QCoreApplication::translate("tolvane::Shell", text);
+}
+
+void showMessage(QWidget* parent, const QString& title, const QString& prompt) {
+  QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+}  // namespace
+
+QString aboutPrompt() {
+  // One line: the version, two spaces, the notice.
+  return tr("Tolvane V%1  Playfield tables for the Atari 2600, drawn by hand.")
+      .arg(QStringLiteral(TOLVANE_VERSION));
+}
+
+QString helpPrompt() {
+  return tr("Please read the readme.txt file found in the zipped archive. ");
+}
+
+void showAbout(QWidget* parent) {
+  showMessage(parent, tr("About Tolvane"), aboutPrompt());
+}
+
+void showHelp(QWidget* parent) { showMessage(parent, tr("Help"), helpPrompt()); }
+
+}  // namespace tolvane
