@@ -23,9 +23,8 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void Application::showRunTimeError(const QString& what) {
-  QMessageBox box(QMessageBox::Critical, applicationName(),
-                  tr("Run-time error: %1").arg(what), QMessageBox::Ok,
-                  activeWindow());
+  QMessageBox box(QMessageBox::Critical, applicationName(), tr("Run-time error: %1").arg(what),
+                  QMessageBox::Ok, activeWindow());
   box.setObjectName(QStringLiteral("runtimeError"));
   box.setTextFormat(Qt::PlainText);
   box.exec();

@@ -7,9 +7,7 @@
 namespace tolvane {
 namespace {
 
-QString tr(const char* text) {
-  return QCoreApplication::translate("tolvane::Shell", text);
-}
+QString tr(const char* text) { return QCoreApplication::translate("tolvane::Shell", text); }
 
 void showMessage(QWidget* parent, const QString& title, const QString& prompt) {
   QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, parent);
@@ -25,13 +23,9 @@ QString aboutPrompt() {
       .arg(QStringLiteral(TOLVANE_VERSION));
 }
 
-QString helpPrompt() {
-  return tr("Please read the readme.txt file found in the zipped archive. ");
-}
+QString helpPrompt() { return tr("Please read the readme.txt file found in the zipped archive. "); }
 
-void showAbout(QWidget* parent) {
-  showMessage(parent, tr("About Tolvane"), aboutPrompt());
-}
+void showAbout(QWidget* parent) { showMessage(parent, tr("About Tolvane"), aboutPrompt()); }
 
 void showHelp(QWidget* parent) { showMessage(parent, tr("Help"), helpPrompt()); }
 

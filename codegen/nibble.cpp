@@ -2,8 +2,7 @@
 
 namespace tolvane {
 
-std::string makenibble(CellValue first, CellValue second, CellValue third,
-                       CellValue fourth) {
+std::string makenibble(CellValue first, CellValue second, CellValue third, CellValue fourth) {
   std::string bits;
   for (const CellValue value : {first, second, third, fourth}) {
     bits += isLit(value) ? '1' : '0';

@@ -10,8 +10,7 @@ namespace tolvane {
 
 // The bit string of four cell values in reading order, first value first:
 // "1" for a lit cell, "0" for any other value.
-std::string makenibble(CellValue first, CellValue second, CellValue third,
-                       CellValue fourth);
+std::string makenibble(CellValue first, CellValue second, CellValue third, CellValue fourth);
 
 // The upper-case hex digit of one of the sixteen four-character bit strings.
 // Any other text (compared exactly: no trimming, no case folding) is not a

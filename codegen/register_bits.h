@@ -33,9 +33,8 @@ constexpr int bitOfColumn(int column) {
     return -1;
   };
   for (const int bit :
-       {weightIn(kPf0HighDigit, 4), weightIn(kPf1HighDigit, 4),
-        weightIn(kPf1LowDigit, 0), weightIn(kPf2HighDigit, 4),
-        weightIn(kPf2LowDigit, 0)}) {
+       {weightIn(kPf0HighDigit, 4), weightIn(kPf1HighDigit, 4), weightIn(kPf1LowDigit, 0),
+        weightIn(kPf2HighDigit, 4), weightIn(kPf2LowDigit, 0)}) {
     if (bit >= 0) return bit;
   }
   return -1;

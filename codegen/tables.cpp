@@ -11,9 +11,7 @@ namespace {
 constexpr int kBottomRow = kRows;
 
 std::string readNibble(const Grid& grid, int row, const DigitColumns& digit) {
-  const auto cell = [&](int i) {
-    return grid.value(cellNumber(row, digit[i]));
-  };
+  const auto cell = [&](int i) { return grid.value(cellNumber(row, digit[i])); };
   return makenibble(cell(0), cell(1), cell(2), cell(3));
 }
 

@@ -13,10 +13,14 @@ TEST(MakeNibble, FirstCellReadIsTheMostSignificantBit) {
     const char* bits;
   };
   const Case cases[] = {
-      {0, 0, 0, 1, "0001"}, {1, 0, 0, 0, "1000"}, {1, 0, 1, 0, "1010"},
-      {1, 1, 1, 1, "1111"}, {0, 0, 0, 0, "0000"},
+      {0, 0, 0, 1, "0001"},
+      {1, 0, 0, 0, "1000"},
+      {1, 0, 1, 0, "1010"},
+      {1, 1, 1, 1, "1111"},
+      {0, 0, 0, 0, "0000"},
       // Only exactly 1 is lit: the dimmed state and stray values are clear.
-      {2, -1, 32767, -32768, "0000"}, {2, 1, -1, 1, "0101"},
+      {2, -1, 32767, -32768, "0000"},
+      {2, 1, -1, 1, "0101"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(makenibble(c.a, c.b, c.c, c.d), c.bits)
@@ -36,8 +40,7 @@ TEST(ConvHex, EveryBitStringGivesItsUpperCaseDigit) {
 }
 
 TEST(ConvHex, TextThatIsNoBitStringKeepsTheCurrentDigit) {
-  for (const char* caption :
-       {"", "000", "00000", "0001 ", " 0001", "0o01", "0002", "1e10", "F"}) {
+  for (const char* caption : {"", "000", "00000", "0001 ", " 0001", "0o01", "0002", "1e10", "F"}) {
     EXPECT_EQ(convhex(caption, "7"), "7") << '"' << caption << '"';
     EXPECT_EQ(convhex(caption, ""), "") << '"' << caption << '"';
   }

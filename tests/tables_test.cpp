@@ -34,8 +34,7 @@ std::string tableOf(Generator generate, const Grid& grid) {
 
 void expectExamples(Generator generate, const std::vector<Example>& examples) {
   for (const Example& example : examples) {
-    const MemoryGrid grid = gridWithTicked(example.ticked);
-    EXPECT_EQ(tableOf(generate, grid), example.table)
+    EXPECT_EQ(tableOf(generate, gridWithTicked(example.ticked)), example.table)
         << "ticked: " << ::testing::PrintToString(example.ticked);
   }
 }
@@ -43,112 +42,93 @@ void expectExamples(Generator generate, const std::vector<Example>& examples) {
 constexpr const char* kZeros = "00, 00, 00, 00, 00, 00, 00, 00";
 
 TEST(Pf0Table, WorkedExamples) {
-  expectExamples(
-      makepf0,
-      {
-          {{}, kZeros},
-          {{141}, "10, 00, 00, 00, 00, 00, 00, 00"},
-          {{144}, "80, 00, 00, 00, 00, 00, 00, 00"},
-          {{1}, "00, 00, 00, 00, 00, 00, 00, 10"},
-          {{4}, "00, 00, 00, 00, 00, 00, 00, 80"},
-          {{1, 2, 3, 4}, "00, 00, 00, 00, 00, 00, 00, F0"},
-          {{1, 4}, "00, 00, 00, 00, 00, 00, 00, 90"},
-          {{42}, "00, 00, 00, 00, 00, 20, 00, 00"},
-          {{141, 122, 103, 84}, "10, 20, 40, 80, 00, 00, 00, 00"},
-          {{141, 143, 2, 3}, "50, 00, 00, 00, 00, 00, 00, 60"},
-          {columnsInAllRows(1, 4), "F0, F0, F0, F0, F0, F0, F0, F0"},
-          // Cells of the other registers never reach PF0.
-          {columnsInAllRows(5, 20), kZeros},
-      });
+  expectExamples(makepf0, {
+                              {{}, kZeros},
+                              {{141}, "10, 00, 00, 00, 00, 00, 00, 00"},
+                              {{144}, "80, 00, 00, 00, 00, 00, 00, 00"},
+                              {{1}, "00, 00, 00, 00, 00, 00, 00, 10"},
+                              {{4}, "00, 00, 00, 00, 00, 00, 00, 80"},
+                              {{1, 2, 3, 4}, "00, 00, 00, 00, 00, 00, 00, F0"},
+                              {{1, 4}, "00, 00, 00, 00, 00, 00, 00, 90"},
+                              {{42}, "00, 00, 00, 00, 00, 20, 00, 00"},
+                              {{141, 122, 103, 84}, "10, 20, 40, 80, 00, 00, 00, 00"},
+                              {{141, 143, 2, 3}, "50, 00, 00, 00, 00, 00, 00, 60"},
+                              {columnsInAllRows(1, 4), "F0, F0, F0, F0, F0, F0, F0, F0"},
+                              // Cells of the other registers never reach PF0.
+                              {columnsInAllRows(5, 20), kZeros},
+                          });
 }
 
 TEST(Pf1Table, WorkedExamples) {
-  std::vector<int> outsidePf1 = cellRange(1, 4);
-  for (const int cell : cellRange(13, 20)) outsidePf1.push_back(cell);
-  expectExamples(
-      makepf1,
-      {
-          {{}, kZeros},
-          {{145}, "80, 00, 00, 00, 00, 00, 00, 00"},
-          {{148}, "10, 00, 00, 00, 00, 00, 00, 00"},
-          {{149}, "08, 00, 00, 00, 00, 00, 00, 00"},
-          {{152}, "01, 00, 00, 00, 00, 00, 00, 00"},
-          {{5}, "00, 00, 00, 00, 00, 00, 00, 80"},
-          {{12}, "00, 00, 00, 00, 00, 00, 00, 01"},
-          {{5, 6, 7, 8}, "00, 00, 00, 00, 00, 00, 00, F0"},
-          {{145, 152, 9}, "81, 00, 00, 00, 00, 00, 00, 08"},
-          {{145, 147, 149, 150, 152}, "AD, 00, 00, 00, 00, 00, 00, 00"},
-          {{145, 146, 147, 148}, "F0, 00, 00, 00, 00, 00, 00, 00"},
-          {cellRange(145, 152), "FF, 00, 00, 00, 00, 00, 00, 00"},
-          {{145, 126, 107, 88, 69, 50, 31, 12},
-           "80, 40, 20, 10, 08, 04, 02, 01"},
-          {columnsInAllRows(5, 12), "FF, FF, FF, FF, FF, FF, FF, FF"},
-          {outsidePf1, kZeros},
-      });
+  expectExamples(makepf1,
+                 {
+                     {{}, kZeros},
+                     {{145}, "80, 00, 00, 00, 00, 00, 00, 00"},
+                     {{148}, "10, 00, 00, 00, 00, 00, 00, 00"},
+                     {{149}, "08, 00, 00, 00, 00, 00, 00, 00"},
+                     {{152}, "01, 00, 00, 00, 00, 00, 00, 00"},
+                     {{5}, "00, 00, 00, 00, 00, 00, 00, 80"},
+                     {{12}, "00, 00, 00, 00, 00, 00, 00, 01"},
+                     {{5, 6, 7, 8}, "00, 00, 00, 00, 00, 00, 00, F0"},
+                     {{145, 152, 9}, "81, 00, 00, 00, 00, 00, 00, 08"},
+                     {{145, 147, 149, 150, 152}, "AD, 00, 00, 00, 00, 00, 00, 00"},
+                     {{145, 146, 147, 148}, "F0, 00, 00, 00, 00, 00, 00, 00"},
+                     {cellRange(145, 152), "FF, 00, 00, 00, 00, 00, 00, 00"},
+                     {{145, 126, 107, 88, 69, 50, 31, 12}, "80, 40, 20, 10, 08, 04, 02, 01"},
+                     {columnsInAllRows(5, 12), "FF, FF, FF, FF, FF, FF, FF, FF"},
+                     {{1, 2, 3, 4, 13, 14, 15, 16, 17, 18, 19, 20}, kZeros},
+                 });
 }
 
 TEST(Pf2Table, WorkedExamples) {
-  expectExamples(
-      makepf2,
-      {
-          {{}, kZeros},
-          {{153}, "01, 00, 00, 00, 00, 00, 00, 00"},
-          {{156}, "08, 00, 00, 00, 00, 00, 00, 00"},
-          {{157}, "10, 00, 00, 00, 00, 00, 00, 00"},
-          {{160}, "80, 00, 00, 00, 00, 00, 00, 00"},
-          {{13}, "00, 00, 00, 00, 00, 00, 00, 01"},
-          {{20}, "00, 00, 00, 00, 00, 00, 00, 80"},
-          {{153, 154, 156, 159, 160}, "CB, 00, 00, 00, 00, 00, 00, 00"},
-          {{153, 154, 155, 156}, "0F, 00, 00, 00, 00, 00, 00, 00"},
-          {cellRange(153, 160), "FF, 00, 00, 00, 00, 00, 00, 00"},
-          {{153, 134, 115, 96, 77, 58, 39, 20},
-           "01, 02, 04, 08, 10, 20, 40, 80"},
-          {{13, 16, 17, 20}, "00, 00, 00, 00, 00, 00, 00, 99"},
-          {columnsInAllRows(13, 20), "FF, FF, FF, FF, FF, FF, FF, FF"},
-          {cellRange(141, 152), kZeros},
-      });
+  expectExamples(makepf2,
+                 {
+                     {{}, kZeros},
+                     {{153}, "01, 00, 00, 00, 00, 00, 00, 00"},
+                     {{156}, "08, 00, 00, 00, 00, 00, 00, 00"},
+                     {{157}, "10, 00, 00, 00, 00, 00, 00, 00"},
+                     {{160}, "80, 00, 00, 00, 00, 00, 00, 00"},
+                     {{13}, "00, 00, 00, 00, 00, 00, 00, 01"},
+                     {{20}, "00, 00, 00, 00, 00, 00, 00, 80"},
+                     {{153, 154, 156, 159, 160}, "CB, 00, 00, 00, 00, 00, 00, 00"},
+                     {{153, 154, 155, 156}, "0F, 00, 00, 00, 00, 00, 00, 00"},
+                     {cellRange(153, 160), "FF, 00, 00, 00, 00, 00, 00, 00"},
+                     {{153, 134, 115, 96, 77, 58, 39, 20}, "01, 02, 04, 08, 10, 20, 40, 80"},
+                     {{13, 16, 17, 20}, "00, 00, 00, 00, 00, 00, 00, 99"},
+                     {columnsInAllRows(13, 20), "FF, FF, FF, FF, FF, FF, FF, FF"},
+                     {cellRange(141, 152), kZeros},
+                 });
 }
 
 // The oracle: each byte from the register's bit weights as the console
-// draws them, left to right. Column c of a row sets, in its register:
-//   PF0 (c = 1..4):   0x10 << (c - 1)
-//   PF1 (c = 5..12):  0x80 >> (c - 5)
-//   PF2 (c = 13..20): 0x01 << (c - 13)
-struct RegisterWeights {
-  int firstColumn;
-  int lastColumn;
-  int (*weight)(int column);
-};
-
-constexpr std::array<RegisterWeights, 3> kWeights = {{
-    {1, 4, [](int c) { return 0x10 << (c - 1); }},
-    {5, 12, [](int c) { return 0x80 >> (c - 5); }},
-    {13, 20, [](int c) { return 0x01 << (c - 13); }},
-}};
-
-std::string oracleTable(const std::array<CellValue, 160>& cells,
-                        const RegisterWeights& reg) {
+// draws them, left to right. Column c of a row sets, in its register,
+// PF0 (c = 1..4) 0x10 << (c - 1), PF1 (5..12) 0x80 >> (c - 5),
+// PF2 (13..20) 0x01 << (c - 13).
+std::string oracleTable(const std::array<CellValue, 160>& cells, int reg) {
+  static const int kFirst[] = {1, 5, 13}, kLast[] = {4, 12, 20};
+  const auto weight = [reg](int c) {
+    return reg == 0 ? 0x10 << (c - 1) : reg == 1 ? 0x80 >> (c - 5) : 1 << (c - 13);
+  };
   std::string table;
   for (int row = 8; row >= 1; --row) {
     int byte = 0;
-    for (int c = reg.firstColumn; c <= reg.lastColumn; ++c) {
-      if (cells[(row - 1) * 20 + (c - 1)] == 1) byte += reg.weight(c);
+    for (int c = kFirst[reg]; c <= kLast[reg]; ++c) {
+      if (cells[(row - 1) * 20 + (c - 1)] == 1) byte += weight(c);
     }
     char hex[3];
     std::snprintf(hex, sizeof hex, "%02X", byte);
-    if (!table.empty()) table += ", ";
-    table += hex;
+    table += (row == 8 ? "" : ", ") + std::string(hex);
   }
   return table;
 }
 
 TEST(AllTables, MatchTheBitWeightsOnRandomGrids) {
-  constexpr std::array<CellValue, 6> kValues = {0, 1, 2, -1, 32767, -32768};
-  constexpr std::array<Generator, 3> kGenerators = {makepf0, makepf1, makepf2};
+  constexpr CellValue kValues[] = {0, 1, 2, -1, 32767, -32768};
+  constexpr Generator kGenerators[] = {makepf0, makepf1, makepf2};
   std::mt19937 random(20261206);
+  std::uniform_int_distribution<int> pick(0, 5);
   for (int round = 0; round < 2000; ++round) {
-    // Vary the density so that both sparse and crowded drawings occur.
-    std::uniform_int_distribution<int> pick(0, 5);
+    // Vary the density so that sparse and crowded drawings both occur.
     std::bernoulli_distribution lit(round % 11 / 10.0);
     std::array<CellValue, 160> cells{};
     MemoryGrid grid;
@@ -156,11 +136,9 @@ TEST(AllTables, MatchTheBitWeightsOnRandomGrids) {
       cells[cell - 1] = lit(random) ? CellValue{1} : kValues[pick(random)];
       grid.setValue(cell, cells[cell - 1]);
     }
-    for (std::size_t reg = 0; reg < 3; ++reg) {
-      const std::string table = tableOf(kGenerators[reg], grid);
-      ASSERT_EQ(table, oracleTable(cells, kWeights[reg]))
+    for (int reg = 0; reg < 3; ++reg) {
+      ASSERT_EQ(tableOf(kGenerators[reg], grid), oracleTable(cells, reg))
           << "round " << round << ", PF" << reg;
-      ASSERT_EQ(table.size(), kTableTextLength);
     }
   }
 }

@@ -12,9 +12,7 @@ namespace tolvane::layout {
 // high-DPI screens.
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int toPixels(int twips) {
-  return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+constexpr int toPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
 struct TwipsRect {
   int left;
@@ -39,8 +37,7 @@ inline constexpr int kCellPitch = 240;
 inline constexpr int kGridTop = 120;
 
 constexpr TwipsRect cellRect(int row, int column) {
-  return {kCellPitch * column, kGridTop + kCellPitch * (row - 1), kCellSize,
-          kCellSize};
+  return {kCellPitch * column, kGridTop + kCellPitch * (row - 1), kCellSize, kCellSize};
 }
 
 inline constexpr TwipsRect kCreateCodeButton{3480, 2160, 1335, 495};

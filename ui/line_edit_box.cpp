@@ -11,12 +11,8 @@ QString fromUtf8(std::string_view text) {
 
 }  // namespace
 
-void LineEditBox::setText(std::string_view text) {
-  edit_->setText(fromUtf8(text));
-}
+void LineEditBox::setText(std::string_view text) { edit_->setText(fromUtf8(text)); }
 
-void LineEditBox::append(std::string_view text) {
-  edit_->setText(edit_->text() + fromUtf8(text));
-}
+void LineEditBox::append(std::string_view text) { edit_->setText(edit_->text() + fromUtf8(text)); }
 
 }  // namespace tolvane

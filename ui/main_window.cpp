@@ -17,13 +17,11 @@ namespace tolvane {
 namespace {
 
 QRect toPixels(const layout::TwipsRect& rect) {
-  return {layout::toPixels(rect.left), layout::toPixels(rect.top),
-          layout::toPixels(rect.width), layout::toPixels(rect.height)};
+  return {layout::toPixels(rect.left), layout::toPixels(rect.top), layout::toPixels(rect.width),
+          layout::toPixels(rect.height)};
 }
 
-QColor toColor(const layout::Rgb& rgb) {
-  return {rgb.red, rgb.green, rgb.blue};
-}
+QColor toColor(const layout::Rgb& rgb) { return {rgb.red, rgb.green, rgb.blue}; }
 
 void fillBackground(QWidget* widget, const layout::Rgb& background) {
   QPalette palette = widget->palette();
@@ -52,12 +50,9 @@ void fitWholeTable(QLineEdit* edit) {
   constexpr int kTextMargin = 2;  // QLineEdit's own padding on each side
   QStyleOptionFrame option;
   option.initFrom(edit);
-  option.lineWidth =
-      edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+  option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
   const int available =
-      edit->style()
-          ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
-          .width() -
+      edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() -
       2 * kTextMargin - 1;
 
   QFont font = edit->font();
@@ -73,8 +68,7 @@ void fitWholeTable(QLineEdit* edit) {
     for (int row = 0; row < kRows; ++row) bytes << byte;
     return metrics.horizontalAdvance(bytes.join(QLatin1String(", ")));
   };
-  while (widestTable(QFontMetrics(font)) > available &&
-         font.pointSizeF() > kSmallestPointSize) {
+  while (widestTable(QFontMetrics(font)) > available && font.pointSizeF() > kSmallestPointSize) {
     font.setPointSizeF(font.pointSizeF() - 0.5);
   }
   edit->setFont(font);
@@ -179,16 +173,14 @@ void MainWindow::createOutputRows(QWidget* client) {
 void MainWindow::createNotices(QWidget* client) {
   const auto addNotice = [client](const char* name, const QString& text,
                                   const layout::TwipsRect& place) {
-    QLabel* notice =
-        addLabel(client, name, text, place, layout::kNoticeBackground);
+    QLabel* notice = addLabel(client, name, text, place, layout::kNoticeBackground);
     QPalette palette = notice->palette();
     palette.setColor(QPalette::WindowText, toColor(layout::kNoticeText));
     notice->setPalette(palette);
     notice->setWordWrap(true);
     notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   };
-  addNotice("Label4", tr("Tick the pixels to light, then press Create Code."),
-            layout::kNotice);
+  addNotice("Label4", tr("Tick the pixels to light, then press Create Code."), layout::kNotice);
   addNotice("lbladvert",
             tr("Each table lists the bottom row first. Copy it into your "
                "game's source."),
@@ -226,8 +218,7 @@ void MainWindow::setTabOrder() {
   };
   for (int cell = 2; cell <= kCellCount; ++cell) follow(cells_[cell - 1]);
   for (QWidget* next :
-       std::initializer_list<QWidget*>{cmdcode_, text3_, play1_, play2_,
-                                       clrfield_}) {
+       std::initializer_list<QWidget*>{cmdcode_, text3_, play1_, play2_, clrfield_}) {
     follow(next);
   }
 }

@@ -20,9 +20,7 @@ inline constexpr CellValue kTicked = 1;
 
 // Cell N (1..160) is Check<N>; rows count from the top, columns from the
 // left, both from 1, in reading order.
-constexpr int cellNumber(int row, int column) {
-  return kColumns * (row - 1) + column;
-}
+constexpr int cellNumber(int row, int column) { return kColumns * (row - 1) + column; }
 constexpr int rowOfCell(int cell) { return (cell - 1) / kColumns + 1; }
 constexpr int columnOfCell(int cell) { return (cell - 1) % kColumns + 1; }
 
@@ -62,9 +60,7 @@ class Grid {
   virtual CellValue value(int cell) const = 0;
   virtual void setValue(int cell, CellValue value) = 0;
 
-  bool isLitAt(int row, int column) const {
-    return isLit(value(cellNumber(row, column)));
-  }
+  bool isLitAt(int row, int column) const { return isLit(value(cellNumber(row, column))); }
 };
 
 // Sets every cell to 0, Check1 first and Check160 last, each exactly once.
@@ -75,9 +71,7 @@ void clearAll(Grid& grid);
 class MemoryGrid final : public Grid {
  public:
   CellValue value(int cell) const override { return cells_.at(cell - 1); }
-  void setValue(int cell, CellValue value) override {
-    cells_.at(cell - 1) = value;
-  }
+  void setValue(int cell, CellValue value) override { cells_.at(cell - 1) = value; }
 
  private:
   std::array<CellValue, kCellCount> cells_{};

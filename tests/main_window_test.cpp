@@ -1,0 +1,241 @@
+// The window as the user meets it: controls found by name, clicked and
+// typed into through QTest, and read back from the real widgets.
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+#include "app/application.h"
+#include "app/shell_messages.h"
+
+namespace tolvane {
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    window_ = std::make_unique<MainWindow>();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+  void cleanup() { window_.reset(); }
+
+  void startsEmptyAndFixed() {
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Tolvane"));
+    QCOMPARE(window_->centralWidget()->size(), QSize(360, 326));
+    QCOMPARE(window_->minimumSize(), window_->maximumSize());
+    QCOMPARE(window_->findChildren<QCheckBox*>().size(), 160);
+    for (int n = 1; n <= 160; ++n) QCOMPARE(cell(n)->checkState(), Qt::Unchecked);
+    for (const char* box : {"text3", "play1", "play2"}) QVERIFY(text(box).isEmpty());
+  }
+
+  void controlsKeepTheirPlacesAndColours() {
+    QCOMPARE(cell(1)->geometry(), QRect(16, 8, 17, 17));
+    QCOMPARE(cell(160)->geometry(), QRect(320, 120, 17, 17));
+    QCOMPARE(find<QPushButton>("cmdcode")->geometry(), QRect(232, 144, 89, 33));
+    QCOMPARE(find<QPushButton>("clrfield")->geometry(), QRect(232, 184, 89, 25));
+    const QColor yellow(255, 255, 0), blue(0, 0, 255), red(255, 0, 0);
+    const std::pair<const char*, QColor> colours[] = {
+        {"Check144", yellow}, {"Check145", blue}, {"Check152", blue}, {"Check153", red},
+        {"lbldata0", yellow}, {"lbldata1", blue}, {"lbldata2", red}};
+    for (const auto& [name, colour] : colours) {
+      QCOMPARE(find<QWidget>(name)->palette().color(QPalette::Window), colour);
+    }
+    QCOMPARE(cell(141)->toolTip(), QStringLiteral("Row 8, column 1: PF0 bit 4"));
+    QCOMPARE(cell(20)->accessibleName(), QStringLiteral("Row 1, column 20: PF2 bit 7"));
+    QCOMPARE(find<QLineEdit>("play1")->accessibleName(), QStringLiteral("PF1 table"));
+
+    // Inside the client area, and only neighbouring cells share an edge.
+    const QList<QWidget*> controls =
+        window_->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* a : controls) {
+      QVERIFY(window_->centralWidget()->rect().contains(a->geometry()));
+      for (const QWidget* b : controls) {
+        if (a == b || (qobject_cast<const QCheckBox*>(a) && qobject_cast<const QCheckBox*>(b))) {
+          continue;
+        }
+        QVERIFY2(!a->geometry().intersects(b->geometry()),
+                 qPrintable(a->objectName() + " " + b->objectName()));
+      }
+    }
+  }
+
+  void menusHoldTheirItemsInOrder() {
+    QStringList seen;
+    for (const QAction* menu : window_->menuBar()->actions()) {
+      seen << menu->menu()->objectName() + "=" + menu->text();
+      for (const QAction* item : menu->menu()->actions()) {
+        seen << item->objectName() + "=" + item->text();
+        QVERIFY(item->shortcut().isEmpty());
+      }
+    }
+    QCOMPARE(seen, QStringList({"mnufile=&File", "mnuexit=E&xit", "mnusettings=&Settings",
+                                "mnuabout=&About", "mnuhelp=&Help"}));
+  }
+
+  void tabWalksCellsThenButtonAndBoxes() {
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    cell(1)->setFocus();
+    QStringList walk, expected;
+    for (int step = 0; step < 166; ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      walk << QApplication::focusWidget()->objectName();
+    }
+    for (int n = 2; n <= 160; ++n) expected << QStringLiteral("Check%1").arg(n);
+    expected << "cmdcode"
+             << "text3"
+             << "play1"
+             << "play2"
+             << "clrfield"
+             << "Check1"
+             << "Check2";
+    QCOMPARE(walk, expected);
+  }
+
+  void createCodeWritesTheTicksAsTables() {
+    for (const int n : {141, 143, 2, 3, 145, 147, 149, 150, 152}) click(cell(n));
+    cell(157)->setFocus();
+    QTest::keyClick(cell(157), Qt::Key_Space);
+    QVERIFY(text("text3").isEmpty());  // ticking computes nothing
+    QTest::keyClicks(find<QLineEdit>("play1"), "typed by hand");
+    click(find<QPushButton>("cmdcode"));
+    QCOMPARE(text("text3"), QStringLiteral("50, 00, 00, 00, 00, 00, 00, 60"));
+    QCOMPARE(text("play1"), QStringLiteral("AD, 00, 00, 00, 00, 00, 00, 00"));
+    QCOMPARE(text("play2"), QStringLiteral("10, 00, 00, 00, 00, 00, 00, 00"));
+    QCOMPARE(cell(141)->checkState(), Qt::Checked);  // the drawing stays
+  }
+
+  void clearFieldsUnticksEverythingAndWritesZeroTables() {
+    for (int n = 1; n <= 160; ++n) cell(n)->setChecked(true);
+    find<QLineEdit>("text3")->setText("anything");
+    click(find<QPushButton>("clrfield"));
+    for (int n = 1; n <= 160; ++n) QCOMPARE(cell(n)->checkState(), Qt::Unchecked);
+    for (const char* box : {"text3", "play1", "play2"}) QCOMPARE(text(box), kZeros);
+  }
+
+  void aboutAndHelpShowTheirTexts_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("dismissKey");  // 0: the OK button, -1: the close control
+    const QString help = "Please read the readme.txt file found in the zipped archive. ";
+    QTest::newRow("about, OK") << "mnuabout"
+                               << "About Tolvane" << aboutPrompt() << 0;
+    QTest::newRow("about, Escape") << "mnuabout"
+                                   << "About Tolvane" << aboutPrompt() << int(Qt::Key_Escape);
+    QTest::newRow("help, Enter") << "mnuhelp"
+                                 << "Help" << help << int(Qt::Key_Return);
+    QTest::newRow("help, closed") << "mnuhelp"
+                                  << "Help" << help << -1;
+  }
+
+  void aboutAndHelpShowTheirTexts() {
+    QFETCH(QString, item);
+    QFETCH(QString, title);
+    QFETCH(QString, prompt);
+    QFETCH(int, dismissKey);
+    QVERIFY(aboutPrompt().startsWith("Tolvane V1.3  ") && !aboutPrompt().contains('\n'));
+    click(cell(1));
+    QStringList seen;
+    const bool shown =
+        withModalBox([&] { window_->findChild<QAction*>(item)->trigger(); },
+                     [&](QMessageBox* box) {
+                       seen << box->windowTitle() << box->text()
+                            << (box->icon() == QMessageBox::NoIcon ? "no icon" : "icon")
+                            << QString::number(box->buttons().size());
+                       if (dismissKey > 0) QTest::keyClick(box, Qt::Key(dismissKey));
+                       if (dismissKey == 0) box->button(QMessageBox::Ok)->click();
+                       if (dismissKey < 0) box->close();
+                     });
+    QVERIFY(shown);
+    QCOMPARE(seen, QStringList({title, prompt, "no icon", "1"}));
+    QCOMPARE(cell(1)->checkState(), Qt::Checked);
+    QVERIFY(text("text3").isEmpty());
+  }
+
+  void anErrorInAHandlerIsShownAndTheWindowGoesOn() {
+    QPushButton* createCode = find<QPushButton>("cmdcode");
+    const QMetaObject::Connection failing = connect(
+        createCode, &QPushButton::clicked, [] { throw std::runtime_error("the box is full"); });
+    QString shownText;
+    const bool shown = withModalBox([&] { click(createCode); },
+                                    [&](QMessageBox* box) {
+                                      shownText = box->text();
+                                      box->button(QMessageBox::Ok)->click();
+                                    });
+    disconnect(failing);
+    QVERIFY(shown);
+    QVERIFY2(shownText.contains("the box is full"), qPrintable(shownText));
+    click(cell(160));
+    click(createCode);
+    QCOMPARE(text("play2"), QStringLiteral("80, 00, 00, 00, 00, 00, 00, 00"));
+  }
+
+  void exitAndClosingEndTheProgramAtOnce_data() {
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("Exit") << true;
+    QTest::newRow("close control") << false;
+  }
+
+  void exitAndClosingEndTheProgramAtOnce() {
+    QFETCH(bool, byMenu);
+    click(cell(7));
+    QTimer::singleShot(0, [&] {
+      byMenu ? window_->findChild<QAction*>("mnuexit")->trigger() : void(window_->close());
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+  }
+
+ private:
+  static constexpr const char* kZeros = "00, 00, 00, 00, 00, 00, 00, 00";
+
+  template <typename T>
+  T* find(const QString& name) const {
+    T* const widget = window_->findChild<T*>(name);
+    if (widget == nullptr) qFatal("no control named %s", qPrintable(name));
+    return widget;
+  }
+  QCheckBox* cell(int n) const { return find<QCheckBox>(QStringLiteral("Check%1").arg(n)); }
+  QString text(const char* box) const { return find<QLineEdit>(box)->text(); }
+  static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+  // Runs `handle` on the modal box that `open` shows; false if none showed.
+  static bool withModalBox(const std::function<void()>& open,
+                           const std::function<void(QMessageBox*)>& handle) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      seen = true;
+      handle(box);
+    });
+    open();
+    return seen;
+  }
+
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace tolvane
+
+int main(int argc, char** argv) {
+  tolvane::Application application(argc, argv);
+  tolvane::MainWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"
