@@ -3,14 +3,15 @@
 namespace tolvane {
 
 std::string makenibble(CellValue first, CellValue second, CellValue third, CellValue fourth) {
-  std::string bits;
-  for (const CellValue value : {first, second, third, fourth}) {
-    bits += isLit(value) ? '1' : '0';
+  const CellValue values[] = {first, second, third, fourth};
+  std::string bits(4, '0');
+  for (int i = 0; i < 4; ++i) {
+    if (isLit(values[i])) bits[i] = '1';
   }
   return bits;
 }
 
-std::string convhex(const std::string& bits, const std::string& current) {
+char convhex(std::string_view bits, char current) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   if (bits.size() != 4) return current;
   int digit = 0;
@@ -18,7 +19,7 @@ std::string convhex(const std::string& bits, const std::string& current) {
     if (bit != '0' && bit != '1') return current;
     digit = digit * 2 + (bit - '0');
   }
-  return std::string(1, kDigits[digit]);
+  return kDigits[digit];
 }
 
 }  // namespace tolvane

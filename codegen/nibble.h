@@ -3,6 +3,7 @@
 #define TOLVANE_CODEGEN_NIBBLE_H_
 
 #include <string>
+#include <string_view>
 
 #include "ui/playfield_grid.h"
 
@@ -15,7 +16,7 @@ std::string makenibble(CellValue first, CellValue second, CellValue third, CellV
 // The upper-case hex digit of one of the sixteen four-character bit strings.
 // Any other text (compared exactly: no trimming, no case folding) is not a
 // bit string, and the current digit is returned unchanged.
-std::string convhex(const std::string& bits, const std::string& current);
+char convhex(std::string_view bits, char current);
 
 }  // namespace tolvane
 
