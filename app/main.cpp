@@ -1,9 +1,12 @@
-#include "app/application.h"
+#include <QApplication>
+
 #include "ui/main_window.h"
 
 int main(int argc, char** argv) {
-  tolvane::Application application(argc, argv);
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tolvane"));
+  QApplication::setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
   tolvane::MainWindow window;
   window.show();
-  return application.exec();
+  return QApplication::exec();
 }

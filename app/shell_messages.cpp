@@ -9,8 +9,9 @@ namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("tolvane::Shell", text); }
 
-void showMessage(QWidget* parent, const QString& title, const QString& prompt) {
-  QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, parent);
+void showMessage(QWidget* parent, const QString& title, const QString& prompt,
+                 QMessageBox::Icon icon = QMessageBox::NoIcon) {
+  QMessageBox box(icon, title, prompt, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }
@@ -28,5 +29,9 @@ QString helpPrompt() { return tr("Please read the readme.txt file found in the z
 void showAbout(QWidget* parent) { showMessage(parent, tr("About Tolvane"), aboutPrompt()); }
 
 void showHelp(QWidget* parent) { showMessage(parent, tr("Help"), helpPrompt()); }
+
+void showRunTimeError(QWidget* parent, const QString& what) {
+  showMessage(parent, tr("Tolvane"), tr("Run-time error: %1").arg(what), QMessageBox::Critical);
+}
 
 }  // namespace tolvane

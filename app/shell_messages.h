@@ -1,4 +1,5 @@
-// The About and Help messages of the Settings menu.
+// The messages of the program shell: About and Help from the Settings
+// menu, and the box that reports an error a command could not finish.
 #ifndef TOLVANE_APP_SHELL_MESSAGES_H_
 #define TOLVANE_APP_SHELL_MESSAGES_H_
 
@@ -14,6 +15,10 @@ QString helpPrompt();
 // user dismisses them, however that is done.
 void showAbout(QWidget* parent);
 void showHelp(QWidget* parent);
+
+// Tells the user that a command stopped part-way; whatever it had written
+// stays, and the window goes on working.
+void showRunTimeError(QWidget* parent, const QString& what);
 
 }  // namespace tolvane
 

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Shared by run.sh and test.sh: installs the Debian packages that are
-# missing, then configures and builds into build/. Quick when all is there.
+# Shared by run.sh, test.sh and bench.sh: installs the Debian packages that
+# are missing, then configures and builds. Quick when all is there.
 # Usage: tools/setup.sh [extra-package ...]
+#   BUILD_DIR   where to build (default build)
+#   CMAKE_ARGS  extra arguments for the first configure
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build}
 
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev "$@")
 missing=()
@@ -27,5 +30,6 @@ if ((${#missing[@]})); then
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja
-cmake --build build
+# shellcheck disable=SC2086 # CMAKE_ARGS is a list of words
+[ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-}
+cmake --build "$build_dir"

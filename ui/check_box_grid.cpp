@@ -1,7 +1,7 @@
 #include "ui/check_box_grid.h"
 
-#include <QCheckBox>
 #include <stdexcept>
+#include <string>
 
 namespace tolvane {
 namespace {
@@ -10,9 +10,13 @@ constexpr CellValue kDimmed = 2;
 
 }  // namespace
 
+CheckBoxGrid::CheckBoxGrid(const Cells& cells) {
+  for (int i = 0; i < kCellCount; ++i) cells_[i] = cells[i];
+}
+
 QCheckBox& CheckBoxGrid::box(int cell) const {
   QCheckBox* const box = cells_.at(cell - 1);
-  if (box == nullptr) throw std::logic_error("cell has no check box");
+  if (box == nullptr) throw std::runtime_error("Check" + std::to_string(cell) + " is gone");
   return *box;
 }
 

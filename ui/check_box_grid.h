@@ -4,11 +4,11 @@
 #ifndef TOLVANE_UI_CHECK_BOX_GRID_H_
 #define TOLVANE_UI_CHECK_BOX_GRID_H_
 
+#include <QCheckBox>
+#include <QPointer>
 #include <array>
 
 #include "ui/playfield_grid.h"
-
-class QCheckBox;
 
 namespace tolvane {
 
@@ -17,7 +17,7 @@ class CheckBoxGrid final : public Grid {
   using Cells = std::array<QCheckBox*, kCellCount>;
 
   CheckBoxGrid() = default;
-  explicit CheckBoxGrid(const Cells& cells) : cells_(cells) {}
+  explicit CheckBoxGrid(const Cells& cells);
 
   CellValue value(int cell) const override;
   // 0 clears, 1 ticks, 2 dims; a check box holds no other value.
@@ -25,7 +25,8 @@ class CheckBoxGrid final : public Grid {
 
  private:
   QCheckBox& box(int cell) const;
-  Cells cells_{};
+  // A check box that has gone away reads as an error, not as a crash.
+  std::array<QPointer<QCheckBox>, kCellCount> cells_;
 };
 
 }  // namespace tolvane

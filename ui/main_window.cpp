@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <exception>
 
 #include "app/shell_messages.h"
 #include "codegen/register_bits.h"
@@ -162,12 +163,12 @@ void MainWindow::createOutputRows(QWidget* client) {
   cmdcode_ = new QPushButton(tr("Create Code"), client);
   cmdcode_->setObjectName(QStringLiteral("cmdcode"));
   cmdcode_->setGeometry(toPixels(layout::kCreateCodeButton));
-  connect(cmdcode_, &QPushButton::clicked, this, &MainWindow::cmdcode_Click);
+  bind(cmdcode_, &QPushButton::clicked, &MainWindow::cmdcode_Click);
 
   clrfield_ = new QPushButton(tr("Clear Fields"), client);
   clrfield_->setObjectName(QStringLiteral("clrfield"));
   clrfield_->setGeometry(toPixels(layout::kClearFieldsButton));
-  connect(clrfield_, &QPushButton::clicked, this, &MainWindow::clrfield_Click);
+  bind(clrfield_, &QPushButton::clicked, &MainWindow::clrfield_Click);
 }
 
 void MainWindow::createNotices(QWidget* client) {
@@ -196,16 +197,16 @@ void MainWindow::createMenus() {
   file->setObjectName(QStringLiteral("mnufile"));
   QAction* exit = file->addAction(tr("E&xit"));
   exit->setObjectName(QStringLiteral("mnuexit"));
-  connect(exit, &QAction::triggered, this, &MainWindow::mnuexit_Click);
+  bind(exit, &QAction::triggered, &MainWindow::mnuexit_Click);
 
   QMenu* settings = bar->addMenu(tr("&Settings"));
   settings->setObjectName(QStringLiteral("mnusettings"));
   QAction* about = settings->addAction(tr("&About"));
   about->setObjectName(QStringLiteral("mnuabout"));
-  connect(about, &QAction::triggered, this, &MainWindow::mnuabout_Click);
+  bind(about, &QAction::triggered, &MainWindow::mnuabout_Click);
   QAction* help = settings->addAction(tr("&Help"));
   help->setObjectName(QStringLiteral("mnuhelp"));
-  connect(help, &QAction::triggered, this, &MainWindow::mnuhelp_Click);
+  bind(help, &QAction::triggered, &MainWindow::mnuhelp_Click);
 }
 
 // Cells row by row, then Create Code, the PF0, PF1 and PF2 boxes and
@@ -220,6 +221,16 @@ void MainWindow::setTabOrder() {
   for (QWidget* next :
        std::initializer_list<QWidget*>{cmdcode_, text3_, play1_, play2_, clrfield_}) {
     follow(next);
+  }
+}
+
+void MainWindow::run(Handler handler) {
+  try {
+    (this->*handler)();
+  } catch (const std::exception& error) {
+    showRunTimeError(this, QString::fromLocal8Bit(error.what()));
+  } catch (...) {
+    showRunTimeError(this, tr("unknown error"));
   }
 }
 

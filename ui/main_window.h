@@ -29,6 +29,17 @@ class MainWindow : public QMainWindow {
   void createMenus();
   void setTabOrder();
 
+  using Handler = void (MainWindow::*)();
+
+  // Binds an event to its handler. An error that a handler lets through
+  // must not unwind into Qt, which cannot pass it on and would end the
+  // program: the user is shown it instead, and the window goes on.
+  template <typename Sender, typename Signal>
+  void bind(Sender* sender, Signal signal, Handler handler) {
+    connect(sender, signal, this, [this, handler] { run(handler); });
+  }
+  void run(Handler handler);
+
   void cmdcode_Click();
   void clrfield_Click();
   void mnuabout_Click();
