@@ -113,7 +113,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(text("text3"), QStringLiteral("50, 00, 00, 00, 00, 00, 00, 60"));
     QCOMPARE(text("play1"), QStringLiteral("AD, 00, 00, 00, 00, 00, 00, 00"));
     QCOMPARE(text("play2"), QStringLiteral("10, 00, 00, 00, 00, 00, 00, 00"));
-    QCOMPARE(cell(141)->checkState(), Qt::Checked);  // the drawing stays
+    QCOMPARE(cell(141)->checkState(), Qt::Checked);         // the drawing stays
+    for (const char* name : {"text3", "play1", "play2"}) {  // the whole table shows
+      const QLineEdit* box = find<QLineEdit>(name);
+      QVERIFY(QFontMetrics(box->font()).horizontalAdvance("DD, DD, DD, DD, DD, DD, DD, DD") <
+              box->width() - 8);
+    }
   }
 
   void clearFieldsUnticksEverythingAndWritesZeroTables() {

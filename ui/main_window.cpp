@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "app/shell_messages.h"
@@ -44,35 +46,32 @@ QString registerName(Register reg) {
 }
 
 // The layout was drawn for a smaller system font than most desktops use
-// now. Shrink a table box's font just enough that a whole table shows, so
-// the last byte is never hidden behind the box's edge.
-void fitWholeTable(QLineEdit* edit) {
+// now. The table boxes get a font just small enough that a whole table
+// shows, so the last byte is never hidden behind a box's edge.
+QFont wholeTableFont(const QLineEdit* edit) {
   constexpr double kSmallestPointSize = 6.0;
   constexpr int kTextMargin = 2;  // QLineEdit's own padding on each side
   QStyleOptionFrame option;
   option.initFrom(edit);
   option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
-  const int available =
+  const double available =
       edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() -
       2 * kTextMargin - 1;
 
   QFont font = edit->font();
-  const auto widestTable = [](const QFontMetrics& metrics) {
-    QChar widest = u'0';
-    for (const QChar digit : QStringLiteral("0123456789ABCDEF")) {
-      if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest)) {
-        widest = digit;
-      }
-    }
-    const QString byte(2, widest);
-    QStringList bytes;
-    for (int row = 0; row < kRows; ++row) bytes << byte;
-    return metrics.horizontalAdvance(bytes.join(QLatin1String(", ")));
-  };
-  while (widestTable(QFontMetrics(font)) > available && font.pointSizeF() > kSmallestPointSize) {
-    font.setPointSizeF(font.pointSizeF() - 0.5);
+  const QFontMetricsF metrics(font);
+  double widestDigit = 0;
+  for (const QChar digit : QStringLiteral("0123456789ABCDEF")) {
+    widestDigit = std::max(widestDigit, metrics.horizontalAdvance(digit));
   }
-  edit->setFont(font);
+  const double widestTable =
+      2 * kRows * widestDigit + (kRows - 1) * metrics.horizontalAdvance(QStringLiteral(", "));
+  if (widestTable > available) {
+    // Text width follows the point size; round down to half points.
+    const double fitting = std::floor(2 * font.pointSizeF() * available / widestTable) / 2;
+    font.setPointSizeF(std::max(kSmallestPointSize, fitting));
+  }
+  return font;
 }
 
 QLabel* addLabel(QWidget* client, const char* name, const QString& text,
@@ -150,9 +149,10 @@ void MainWindow::createOutputRows(QWidget* client) {
     edit->setObjectName(QLatin1String(row.boxName));
     edit->setGeometry(toPixels(row.boxPlace));
     edit->setAccessibleName(tr("%1 table").arg(registerName(row.reg)));
-    fitWholeTable(edit);
     edits[i] = edit;
   }
+  const QFont tableFont = wholeTableFont(edits[0]);
+  for (QLineEdit* edit : edits) edit->setFont(tableFont);
   text3_ = edits[0];
   play1_ = edits[1];
   play2_ = edits[2];
