@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "codegen/output_box.h"
 #include "tests/grid_builders.h"
+#include "tests/oracle.h"
 
 namespace tolvane {
 namespace {
@@ -100,28 +100,6 @@ TEST(Pf2Table, WorkedExamples) {
                  });
 }
 
-// The oracle: each byte from the register's bit weights as the console
-// draws them, left to right. Column c of a row sets, in its register,
-// PF0 (c = 1..4) 0x10 << (c - 1), PF1 (5..12) 0x80 >> (c - 5),
-// PF2 (13..20) 0x01 << (c - 13).
-std::string oracleTable(const std::array<CellValue, 160>& cells, int reg) {
-  static const int kFirst[] = {1, 5, 13}, kLast[] = {4, 12, 20};
-  const auto weight = [reg](int c) {
-    return reg == 0 ? 0x10 << (c - 1) : reg == 1 ? 0x80 >> (c - 5) : 1 << (c - 13);
-  };
-  std::string table;
-  for (int row = 8; row >= 1; --row) {
-    int byte = 0;
-    for (int c = kFirst[reg]; c <= kLast[reg]; ++c) {
-      if (cells[(row - 1) * 20 + (c - 1)] == 1) byte += weight(c);
-    }
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", byte);
-    table += (row == 8 ? "" : ", ") + std::string(hex);
-  }
-  return table;
-}
-
 TEST(AllTables, MatchTheBitWeightsOnRandomGrids) {
   constexpr CellValue kValues[] = {0, 1, 2, -1, 32767, -32768};
   constexpr Generator kGenerators[] = {makepf0, makepf1, makepf2};
@@ -137,7 +115,7 @@ TEST(AllTables, MatchTheBitWeightsOnRandomGrids) {
       grid.setValue(cell, cells[cell - 1]);
     }
     for (int reg = 0; reg < 3; ++reg) {
-      ASSERT_EQ(tableOf(kGenerators[reg], grid), oracleTable(cells, reg))
+      ASSERT_EQ(tableOf(kGenerators[reg], grid), testing::oracleTable(cells, reg))
           << "round " << round << ", PF" << reg;
     }
   }
