@@ -32,6 +32,7 @@ class MainWindowTest : public QObject {
 
   void startsEmptyAndFixed() {
     QCOMPARE(window_->windowTitle(), QStringLiteral("Tolvane"));
+    QVERIFY(!window_->windowIcon().pixmap(64).isNull());
     QCOMPARE(window_->centralWidget()->size(), QSize(360, 326));
     QCOMPARE(window_->minimumSize(), window_->maximumSize());
     QCOMPARE(window_->findChildren<QCheckBox*>().size(), 160);

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -88,6 +89,7 @@ QLabel* addLabel(QWidget* client, const char* name, const QString& text,
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("frmtolvane"));
   setWindowTitle(tr("Tolvane"));
+  setWindowIcon(QIcon(QStringLiteral(":/tolvane-64.png")));
 
   auto* client = new QWidget(this);
   client->setFixedSize(layout::toPixels(layout::kClientWidth),
