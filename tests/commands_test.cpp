@@ -52,10 +52,6 @@ TEST(CreateCode, TwiceGivesTheSameTextsAndLeavesTheGridAlone) {
   const MemoryGrid before = grid;
   StringBox pf0, pf1, pf2;
   createCode(grid, {pf0, pf1, pf2});
-  EXPECT_EQ(pf0.text(), "10, 00, 00, 00, 00, 00, 00, 90");
-  EXPECT_EQ(pf1.text(), "01, 00, 00, 00, 00, 00, 00, 81");
-  EXPECT_EQ(pf2.text(), "80, 00, 00, 00, 00, 00, 00, 81");
-
   const std::string first[] = {pf0.text(), pf1.text(), pf2.text()};
   pf0.setText("typed");
   pf1.append(" and more");

@@ -1,7 +1,5 @@
 // The window as the user meets it: controls found by name, clicked and
 // typed into through QTest, and read back from the real widgets.
-#include "ui/main_window.h"
-
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -16,19 +14,16 @@
 #include <memory>
 
 #include "app/shell_messages.h"
+#include "tests/window_fixture.h"
 
 namespace tolvane {
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public testing::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    window_ = std::make_unique<MainWindow>();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-  }
-  void cleanup() { window_.reset(); }
+  void init() { QVERIFY(openWindow()); }
+  void cleanup() { closeWindow(); }
 
   void startsEmptyAndFixed() {
     QCOMPARE(window_->windowTitle(), QStringLiteral("Tolvane"));
@@ -37,7 +32,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(window_->minimumSize(), window_->maximumSize());
     QCOMPARE(window_->findChildren<QCheckBox*>().size(), 160);
     for (int n = 1; n <= 160; ++n) QCOMPARE(cell(n)->checkState(), Qt::Unchecked);
-    for (const char* box : {"text3", "play1", "play2"}) QVERIFY(text(box).isEmpty());
+    for (int reg = 0; reg < 3; ++reg) QVERIFY(box(reg)->text().isEmpty());
   }
 
   void controlsKeepTheirPlacesAndColours() {
@@ -54,7 +49,7 @@ class MainWindowTest : public QObject {
     }
     QCOMPARE(cell(141)->toolTip(), QStringLiteral("Row 8, column 1: PF0 bit 4"));
     QCOMPARE(cell(20)->accessibleName(), QStringLiteral("Row 1, column 20: PF2 bit 7"));
-    QCOMPARE(find<QLineEdit>("play1")->accessibleName(), QStringLiteral("PF1 table"));
+    QCOMPARE(box(1)->accessibleName(), QStringLiteral("PF1 table"));
 
     // Inside the client area, and only neighbouring cells share an edge.
     const QList<QWidget*> controls =
@@ -108,26 +103,25 @@ class MainWindowTest : public QObject {
     for (const int n : {141, 143, 2, 3, 145, 147, 149, 150, 152}) click(cell(n));
     cell(157)->setFocus();
     QTest::keyClick(cell(157), Qt::Key_Space);
-    QVERIFY(text("text3").isEmpty());  // ticking computes nothing
-    QTest::keyClicks(find<QLineEdit>("play1"), "typed by hand");
-    click(find<QPushButton>("cmdcode"));
-    QCOMPARE(text("text3"), QStringLiteral("50, 00, 00, 00, 00, 00, 00, 60"));
-    QCOMPARE(text("play1"), QStringLiteral("AD, 00, 00, 00, 00, 00, 00, 00"));
-    QCOMPARE(text("play2"), QStringLiteral("10, 00, 00, 00, 00, 00, 00, 00"));
-    QCOMPARE(cell(141)->checkState(), Qt::Checked);         // the drawing stays
-    for (const char* name : {"text3", "play1", "play2"}) {  // the whole table shows
-      const QLineEdit* box = find<QLineEdit>(name);
-      QVERIFY(QFontMetrics(box->font()).horizontalAdvance("DD, DD, DD, DD, DD, DD, DD, DD") <
-              box->width() - 8);
+    QVERIFY(box(0)->text().isEmpty());  // ticking computes nothing
+    QTest::keyClicks(box(1), "typed by hand");
+    click("cmdcode");
+    QCOMPARE(box(0)->text(), QStringLiteral("50, 00, 00, 00, 00, 00, 00, 60"));
+    QCOMPARE(box(1)->text(), QStringLiteral("AD, 00, 00, 00, 00, 00, 00, 00"));
+    QCOMPARE(box(2)->text(), QStringLiteral("10, 00, 00, 00, 00, 00, 00, 00"));
+    QCOMPARE(cell(141)->checkState(), Qt::Checked);  // the drawing stays
+    for (int reg = 0; reg < 3; ++reg) {              // the whole table shows
+      QVERIFY(QFontMetrics(box(reg)->font()).horizontalAdvance("DD, DD, DD, DD, DD, DD, DD, DD") <
+              box(reg)->width() - 8);
     }
   }
 
   void clearFieldsUnticksEverythingAndWritesZeroTables() {
     for (int n = 1; n <= 160; ++n) cell(n)->setChecked(true);
-    find<QLineEdit>("text3")->setText("anything");
-    click(find<QPushButton>("clrfield"));
+    box(0)->setText("anything");
+    click("clrfield");
     for (int n = 1; n <= 160; ++n) QCOMPARE(cell(n)->checkState(), Qt::Unchecked);
-    for (const char* box : {"text3", "play1", "play2"}) QCOMPARE(text(box), kZeros);
+    for (int reg = 0; reg < 3; ++reg) QCOMPARE(box(reg)->text(), testing::kZeroTable);
   }
 
   void aboutAndHelpShowTheirTexts_data() {
@@ -167,17 +161,17 @@ class MainWindowTest : public QObject {
     QVERIFY(shown);
     QCOMPARE(seen, QStringList({title, prompt, "no icon", "1"}));
     QCOMPARE(cell(1)->checkState(), Qt::Checked);
-    QVERIFY(text("text3").isEmpty());
+    QVERIFY(box(0)->text().isEmpty());
   }
 
   // A cell whose check box has gone is a failing control access: the
   // command stops there, keeps what it did, and the user is told.
   void aCommandThatFailsIsShownAndTheWindowGoesOn() {
     for (int n = 1; n <= 160; ++n) cell(n)->setChecked(true);
-    find<QLineEdit>("text3")->setText("before");
+    box(0)->setText("before");
     delete cell(77);
     QString shownText;
-    const bool shown = withModalBox([&] { click(find<QPushButton>("clrfield")); },
+    const bool shown = withModalBox([&] { click("clrfield"); },
                                     [&](QMessageBox* box) {
                                       shownText = box->text();
                                       box->button(QMessageBox::Ok)->click();
@@ -186,14 +180,14 @@ class MainWindowTest : public QObject {
     QCOMPARE(shownText, QStringLiteral("Run-time error: Check77 is gone"));
     QCOMPARE(cell(76)->checkState(), Qt::Unchecked);
     QCOMPARE(cell(78)->checkState(), Qt::Checked);
-    QCOMPARE(text("text3"), QStringLiteral("before"));
+    QCOMPARE(box(0)->text(), QStringLiteral("before"));
 
     // Row 4, column 17 is a PF2 cell: PF0 and PF1 are written, PF2 stops
     // after the four bytes below row 4 and the separator.
-    withModalBox([&] { click(find<QPushButton>("cmdcode")); },
+    withModalBox([&] { click("cmdcode"); },
                  [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
-    QCOMPARE(text("text3"), QStringLiteral("F0, F0, F0, F0, 00, 00, 00, 00"));
-    QCOMPARE(text("play2"), QStringLiteral("FF, FF, FF, FF, "));
+    QCOMPARE(box(0)->text(), QStringLiteral("F0, F0, F0, F0, 00, 00, 00, 00"));
+    QCOMPARE(box(2)->text(), QStringLiteral("FF, FF, FF, FF, "));
   }
 
   void exitAndClosingEndTheProgramAtOnce_data() {
@@ -213,18 +207,6 @@ class MainWindowTest : public QObject {
   }
 
  private:
-  static constexpr const char* kZeros = "00, 00, 00, 00, 00, 00, 00, 00";
-
-  template <typename T>
-  T* find(const QString& name) const {
-    T* const widget = window_->findChild<T*>(name);
-    if (widget == nullptr) qFatal("no control named %s", qPrintable(name));
-    return widget;
-  }
-  QCheckBox* cell(int n) const { return find<QCheckBox>(QStringLiteral("Check%1").arg(n)); }
-  QString text(const char* box) const { return find<QLineEdit>(box)->text(); }
-  static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
   // Runs `handle` on the modal box that `open` shows; false if none showed.
   static bool withModalBox(const std::function<void()>& open,
                            const std::function<void(QMessageBox*)>& handle) {
@@ -238,8 +220,6 @@ class MainWindowTest : public QObject {
     open();
     return seen;
   }
-
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace tolvane

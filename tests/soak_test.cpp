@@ -3,21 +3,16 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <array>
 #include <fstream>
-#include <memory>
 #include <random>
 
 #include "tests/oracle.h"
-#include "ui/main_window.h"
+#include "tests/window_fixture.h"
 
 namespace tolvane {
 namespace {
@@ -30,16 +25,12 @@ long residentBytes() {
 
 }  // namespace
 
-class SoakTest : public QObject {
+class SoakTest : public testing::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    window_ = std::make_unique<MainWindow>();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-  }
-  void cleanup() { window_.reset(); }
+  void init() { QVERIFY(openWindow()); }
+  void cleanup() { closeWindow(); }
 
   // Ticks by real clicks, Create Code every round and Clear Fields every
   // eighth, each table checked against the bit weights.
@@ -54,14 +45,14 @@ class SoakTest : public QObject {
         click(cell(n));
         drawing[n - 1] ^= 1;
       }
-      click(find<QPushButton>("cmdcode"));
+      click("cmdcode");
       for (int reg = 0; reg < 3; ++reg) {
         QCOMPARE(box(reg)->text().toStdString(), testing::oracleTable(drawing, reg));
       }
       if (round % 8 == 0) {
-        click(find<QPushButton>("clrfield"));
+        click("clrfield");
         drawing.fill(0);
-        QCOMPARE(box(2)->text(), QStringLiteral("00, 00, 00, 00, 00, 00, 00, 00"));
+        QCOMPARE(box(2)->text(), testing::kZeroTable);
       }
       if (round == 100) afterHundred = residentBytes();
     }
@@ -88,20 +79,20 @@ class SoakTest : public QObject {
       QTest::keySequence(box(reg), QKeySequence::Paste);
       QVERIFY(!box(reg)->text().isEmpty());
     }
-    click(find<QPushButton>("cmdcode"));
+    click("cmdcode");
     QCOMPARE(box(0)->text(), QStringLiteral("10, 00, 00, 00, 00, 00, 00, 00"));
-    QCOMPARE(box(1)->text(), QStringLiteral("00, 00, 00, 00, 00, 00, 00, 00"));
-    QCOMPARE(box(2)->text(), QStringLiteral("00, 00, 00, 00, 00, 00, 00, 00"));
+    QCOMPARE(box(1)->text(), testing::kZeroTable);
+    QCOMPARE(box(2)->text(), testing::kZeroTable);
   }
 
   void aDimmedCellReadsAsClear() {
     click(cell(141));
     cell(142)->setCheckState(Qt::PartiallyChecked);
     cell(160)->setCheckState(Qt::PartiallyChecked);
-    click(find<QPushButton>("cmdcode"));
+    click("cmdcode");
     QCOMPARE(box(0)->text(), QStringLiteral("10, 00, 00, 00, 00, 00, 00, 00"));
-    QCOMPARE(box(2)->text(), QStringLiteral("00, 00, 00, 00, 00, 00, 00, 00"));
-    click(find<QPushButton>("clrfield"));
+    QCOMPARE(box(2)->text(), testing::kZeroTable);
+    click("clrfield");
     QCOMPARE(cell(142)->checkState(), Qt::Unchecked);
     click(cell(142));  // a cleared cell is a plain tick box again
     QCOMPARE(cell(142)->checkState(), Qt::Checked);
@@ -115,30 +106,14 @@ class SoakTest : public QObject {
     });
     closer.start(0);
     for (int i = 0; i < 300; ++i) {
-      click(find<QPushButton>(i % 2 ? "cmdcode" : "clrfield"));
+      click(i % 2 ? "cmdcode" : "clrfield");
       if (i % 10 == 0) window_->findChild<QAction*>(i % 20 ? "mnuabout" : "mnuhelp")->trigger();
     }
     closer.stop();
     click(cell(5));
-    click(find<QPushButton>("cmdcode"));
+    click("cmdcode");
     QCOMPARE(box(1)->text(), QStringLiteral("00, 00, 00, 00, 00, 00, 00, 80"));
   }
-
- private:
-  template <typename T>
-  T* find(const QString& name) const {
-    T* const widget = window_->findChild<T*>(name);
-    if (widget == nullptr) qFatal("no control named %s", qPrintable(name));
-    return widget;
-  }
-  QCheckBox* cell(int n) const { return find<QCheckBox>(QStringLiteral("Check%1").arg(n)); }
-  QLineEdit* box(int reg) const {
-    static const char* const kNames[] = {"text3", "play1", "play2"};
-    return find<QLineEdit>(kNames[reg]);
-  }
-  static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
-
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace tolvane
