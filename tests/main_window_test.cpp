@@ -89,13 +89,7 @@ class MainWindowTest : public testing::WindowFixture {
       walk << QApplication::focusWidget()->objectName();
     }
     for (int n = 2; n <= 160; ++n) expected << QStringLiteral("Check%1").arg(n);
-    expected << "cmdcode"
-             << "text3"
-             << "play1"
-             << "play2"
-             << "clrfield"
-             << "Check1"
-             << "Check2";
+    expected << QStringList{"cmdcode", "text3", "play1", "play2", "clrfield", "Check1", "Check2"};
     QCOMPARE(walk, expected);
   }
 
