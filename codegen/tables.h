@@ -16,7 +16,6 @@
 namespace tolvane {
 
 inline constexpr std::string_view kSeparator = ", ";
-inline constexpr std::size_t kTableTextLength = 30;
 
 void makepf0(const Grid& grid, OutputBox& text3);
 void makepf1(const Grid& grid, OutputBox& play1);

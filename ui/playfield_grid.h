@@ -60,7 +60,6 @@ class Grid {
   virtual CellValue value(int cell) const = 0;
   virtual void setValue(int cell, CellValue value) = 0;
 
-  bool isLitAt(int row, int column) const { return isLit(value(cellNumber(row, column))); }
 };
 
 // Sets every cell to 0, Check1 first and Check160 last, each exactly once.
