@@ -59,7 +59,6 @@ class Grid {
   virtual ~Grid() = default;
   virtual CellValue value(int cell) const = 0;
   virtual void setValue(int cell, CellValue value) = 0;
-
 };
 
 // Sets every cell to 0, Check1 first and Check160 last, each exactly once.
