@@ -20,7 +20,7 @@ void showMessage(QWidget* parent, const QString& title, const QString& prompt,
 
 QString aboutPrompt() {
   // One line: the version, two spaces, the notice.
-  return tr("Tolvane V%1  Playfield tables for the Atari 2600, drawn by hand.")
+  return tr("Tolvane V%1  Atari 2600 playfield tables, bottom row first.")
       .arg(QStringLiteral(TOLVANE_VERSION));
 }
 
