@@ -16,6 +16,7 @@
 
 #include "app/shell_messages.h"
 #include "codegen/register_bits.h"
+#include "ui/layout.h"
 
 namespace tolvane {
 namespace {

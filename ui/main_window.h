@@ -8,7 +8,6 @@
 
 #include "codegen/commands.h"
 #include "ui/check_box_grid.h"
-#include "ui/layout.h"
 #include "ui/line_edit_box.h"
 
 class QLineEdit;
