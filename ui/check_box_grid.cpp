@@ -4,11 +4,6 @@
 #include <string>
 
 namespace tolvane {
-namespace {
-
-constexpr CellValue kDimmed = 2;
-
-}  // namespace
 
 CheckBoxGrid::CheckBoxGrid(const Cells& cells) {
   for (int i = 0; i < kCellCount; ++i) cells_[i] = cells[i];

@@ -17,6 +17,7 @@ inline constexpr int kColumns = 20;
 inline constexpr int kCellCount = kRows * kColumns;
 inline constexpr CellValue kClear = 0;
 inline constexpr CellValue kTicked = 1;
+inline constexpr CellValue kDimmed = 2;
 
 // Cell N (1..160) is Check<N>; rows count from the top, columns from the
 // left, both from 1, in reading order.
