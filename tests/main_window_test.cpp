@@ -12,9 +12,12 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <tuple>
+#include <utility>
 
 #include "app/shell_messages.h"
 #include "tests/window_fixture.h"
+#include "ui/text_fit.h"
 
 namespace tolvane {
 
@@ -35,18 +38,46 @@ class MainWindowTest : public testing::WindowFixture {
     for (int reg = 0; reg < 3; ++reg) QVERIFY(box(reg)->text().isEmpty());
   }
 
-  void controlsKeepTheirPlacesAndColours() {
-    QCOMPARE(cell(1)->geometry(), QRect(16, 8, 17, 17));
-    QCOMPARE(cell(160)->geometry(), QRect(320, 120, 17, 17));
+  // On the rendered window: every cell's square outside its tick box (its
+  // corners and edge middles) in the register's colour, at the place the
+  // twips give; the labels, notices and the background in theirs.
+  void theWindowShowsItsColoursInPlace() {
+    box(0)->setFocus();  // no focus frame on a cell
+    const QImage client = window_->centralWidget()->grab().toImage();
+    const qreal ratio = client.devicePixelRatio();
+    const auto colourAt = [&](int x, int y) {
+      return client.pixel(int((x + 0.5) * ratio), int((y + 0.5) * ratio)) & 0xFFFFFF;
+    };
+    constexpr QRgb kYellow = 0xFFFF00, kBlue = 0x0000FF, kRed = 0xFF0000;
+    for (int n = 1; n <= 160; ++n) {
+      const int column = (n - 1) % 20 + 1, row = (n - 1) / 20 + 1;
+      const QRgb expected = column <= 4 ? kYellow : column <= 12 ? kBlue : kRed;
+      const int left = 16 * column, top = 8 + 16 * (row - 1);  // 240 and 120 twips
+      // The 17-pixel square's last column and row lie under its neighbours.
+      for (const auto& [dx, dy] :
+           {std::pair{0, 0}, {8, 0}, {15, 0}, {0, 8}, {15, 8}, {0, 15}, {8, 15}, {15, 15}}) {
+        QVERIFY2(colourAt(left + dx, top + dy) == expected,
+                 qPrintable(QStringLiteral("Check%1 at +%2+%3").arg(n).arg(dx).arg(dy)));
+      }
+    }
+    const std::tuple<int, int, QRgb> spots[] = {
+        {2, 2, 0x000040},     {350, 320, 0x000040},  // background, top-left and bottom-right
+        {56, 160, kYellow},   {56, 200, kBlue},     {56, 240, kRed},  // register labels
+        {350, 275, 0x000000}, {210, 308, 0x000000},                   // notices
+    };
+    for (const auto& [x, y, rgb] : spots) {
+      QVERIFY2(colourAt(x, y) == rgb, qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
+    }
+    bool yellowText = false;  // the notices' words in yellow
+    for (int y = 216; y < 281 && !yellowText; ++y) {
+      for (int x = 232; x < 353 && !yellowText; ++x) yellowText = colourAt(x, y) == kYellow;
+    }
+    QVERIFY(yellowText);
+  }
+
+  void controlsKeepTheirPlaces() {
     QCOMPARE(find<QPushButton>("cmdcode")->geometry(), QRect(232, 144, 89, 33));
     QCOMPARE(find<QPushButton>("clrfield")->geometry(), QRect(232, 184, 89, 25));
-    const QColor yellow(255, 255, 0), blue(0, 0, 255), red(255, 0, 0);
-    const std::pair<const char*, QColor> colours[] = {
-        {"Check144", yellow}, {"Check145", blue}, {"Check152", blue}, {"Check153", red},
-        {"lbldata0", yellow}, {"lbldata1", blue}, {"lbldata2", red}};
-    for (const auto& [name, colour] : colours) {
-      QCOMPARE(find<QWidget>(name)->palette().color(QPalette::Window), colour);
-    }
     QCOMPARE(cell(141)->toolTip(), QStringLiteral("Row 8, column 1: PF0 bit 4"));
     QCOMPARE(cell(20)->accessibleName(), QStringLiteral("Row 1, column 20: PF2 bit 7"));
     QCOMPARE(box(1)->accessibleName(), QStringLiteral("PF1 table"));
@@ -62,6 +93,39 @@ class MainWindowTest : public testing::WindowFixture {
         }
         QVERIFY2(!a->geometry().intersects(b->geometry()),
                  qPrintable(a->objectName() + " " + b->objectName()));
+      }
+    }
+  }
+
+  void everyTextShowsWholeOnAnyDesktopFont_data() {
+    QTest::addColumn<int>("pointSize");
+    for (const int size : {9, 10, 11, 12}) QTest::addRow("DejaVu Sans %d", size) << size;
+  }
+
+  // Each text fits its place with a pixel to spare, and on the rendered
+  // labels no ink touches the edge where the text would be cut.
+  void everyTextShowsWholeOnAnyDesktopFont() {
+    QFETCH(int, pointSize);
+    const QFont desktopFont = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), pointSize));
+    closeWindow();
+    QVERIFY(openWindow());
+    QApplication::setFont(desktopFont);
+
+    for (const char* name : {"lbldata0", "lbldata1", "lbldata2", "Label4", "lbladvert"}) {
+      QLabel* label = find<QLabel>(name);
+      const TextRoom room = textRoom(*label);
+      QVERIFY2(textFits(label->font(), label->text(), room), name);
+      QVERIFY2(inkEndsBefore(*label, room.rect.bottomRight()), name);
+    }
+    for (const char* name : {"cmdcode", "clrfield"}) {
+      const QPushButton* button = find<QPushButton>(name);
+      QVERIFY2(textFits(button->font(), button->text(), textRoom(*button)), name);
+    }
+    for (const QChar digit : QStringLiteral("0123456789ABCDEF")) {
+      const QString table = QStringList(8, QString(2, digit)).join(", ");
+      for (int reg = 0; reg < 3; ++reg) {
+        QVERIFY2(textFits(box(reg)->font(), table, textRoom(*box(reg))), qPrintable(table));
       }
     }
   }
@@ -104,10 +168,6 @@ class MainWindowTest : public testing::WindowFixture {
     QCOMPARE(box(1)->text(), QStringLiteral("AD, 00, 00, 00, 00, 00, 00, 00"));
     QCOMPARE(box(2)->text(), QStringLiteral("10, 00, 00, 00, 00, 00, 00, 00"));
     QCOMPARE(cell(141)->checkState(), Qt::Checked);  // the drawing stays
-    for (int reg = 0; reg < 3; ++reg) {              // the whole table shows
-      QVERIFY(QFontMetrics(box(reg)->font()).horizontalAdvance("DD, DD, DD, DD, DD, DD, DD, DD") <
-              box(reg)->width() - 8);
-    }
   }
 
   void clearFieldsUnticksEverythingAndWritesZeroTables() {
@@ -201,6 +261,21 @@ class MainWindowTest : public testing::WindowFixture {
   }
 
  private:
+  // True if the label shows text and no pixel of it reaches `last`'s column
+  // or row, where text that does not fit would be cut.
+  static bool inkEndsBefore(QLabel& label, const QPoint& last) {
+    const QImage image = label.grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) != background) ink |= QRect(x, y, 1, 1);
+      }
+    }
+    return !ink.isEmpty() && ink.right() < last.x() * ratio && ink.bottom() < last.y() * ratio;
+  }
+
   // Runs `handle` on the modal box that `open` shows; false if none showed.
   static bool withModalBox(const std::function<void()>& open,
                            const std::function<void(QMessageBox*)>& handle) {

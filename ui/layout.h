@@ -50,6 +50,8 @@ inline constexpr TwipsRect kPf1Label{120, 2760, 735, 255};
 inline constexpr TwipsRect kPf2Label{120, 3360, 735, 255};
 inline constexpr TwipsRect kNotice{3480, 3240, 1815, 975};
 inline constexpr TwipsRect kInformation{120, 4080, 3255, 615};
+// Keeps the notices' text off the edges of their black boxes.
+inline constexpr int kNoticePadding = 30;
 
 inline constexpr Rgb kWindowBackground{0, 0, 64};
 inline constexpr Rgb kYellow{255, 255, 0};

@@ -8,15 +8,15 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionFrame>
-#include <algorithm>
-#include <cmath>
+#include <QStringList>
 #include <exception>
 
 #include "app/shell_messages.h"
 #include "codegen/register_bits.h"
+#include "codegen/tables.h"
 #include "ui/layout.h"
+#include "ui/playfield_cell.h"
+#include "ui/text_fit.h"
 
 namespace tolvane {
 namespace {
@@ -47,33 +47,23 @@ QString registerName(Register reg) {
   return {};
 }
 
-// The layout was drawn for a smaller system font than most desktops use
-// now. The table boxes get a font just small enough that a whole table
-// shows, so the last byte is never hidden behind a box's edge.
-QFont wholeTableFont(const QLineEdit* edit) {
-  constexpr double kSmallestPointSize = 6.0;
-  constexpr int kTextMargin = 2;  // QLineEdit's own padding on each side
-  QStyleOptionFrame option;
-  option.initFrom(edit);
-  option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
-  const double available =
-      edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() -
-      2 * kTextMargin - 1;
-
-  QFont font = edit->font();
+// The widest table text the font can show: eight bytes of its widest digit.
+QString widestTable(const QFont& font) {
   const QFontMetricsF metrics(font);
-  double widestDigit = 0;
+  QChar widest = u'0';
   for (const QChar digit : QStringLiteral("0123456789ABCDEF")) {
-    widestDigit = std::max(widestDigit, metrics.horizontalAdvance(digit));
+    if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest)) widest = digit;
   }
-  const double widestTable =
-      2 * kRows * widestDigit + (kRows - 1) * metrics.horizontalAdvance(QStringLiteral(", "));
-  if (widestTable > available) {
-    // Text width follows the point size; round down to half points.
-    const double fitting = std::floor(2 * font.pointSizeF() * available / widestTable) / 2;
-    font.setPointSizeF(std::max(kSmallestPointSize, fitting));
-  }
-  return font;
+  const QString byte(2, widest);
+  QStringList bytes;
+  for (int row = 0; row < kRows; ++row) bytes << byte;
+  return bytes.join(QString::fromLatin1(kSeparator.data(), kSeparator.size()));
+}
+
+// Every text of the fixed layout shows whole, on any desktop font.
+template <typename Widget>
+void fitText(Widget* widget, const QString& text) {
+  widget->setFont(fittingFont(widget->font(), text, textRoom(*widget)));
 }
 
 QLabel* addLabel(QWidget* client, const char* name, const QString& text,
@@ -114,10 +104,9 @@ void MainWindow::createGrid(QWidget* client) {
     const int row = rowOfCell(cell);
     const int column = columnOfCell(cell);
     const Register reg = registerOfColumn(column);
-    auto* box = new QCheckBox(client);
+    auto* box = new PlayfieldCell(toColor(layout::registerColour(reg)), client);
     box->setObjectName(QStringLiteral("Check%1").arg(cell));
     box->setGeometry(toPixels(layout::cellRect(row, column)));
-    fillBackground(box, layout::registerColour(reg));
     const QString where = tr("Row %1, column %2: %3 bit %4")
                               .arg(row)
                               .arg(column)
@@ -146,16 +135,17 @@ void MainWindow::createOutputRows(QWidget* client) {
   QLineEdit* edits[3] = {};
   for (int i = 0; i < 3; ++i) {
     const OutputRow& row = rows[i];
-    addLabel(client, row.labelName, tr("PFData%1").arg(i), row.labelPlace,
-             layout::registerColour(row.reg));
+    QLabel* label = addLabel(client, row.labelName, tr("PFData%1").arg(i), row.labelPlace,
+                             layout::registerColour(row.reg));
+    fitText(label, label->text());
     auto* edit = new QLineEdit(client);
     edit->setObjectName(QLatin1String(row.boxName));
     edit->setGeometry(toPixels(row.boxPlace));
     edit->setAccessibleName(tr("%1 table").arg(registerName(row.reg)));
     edits[i] = edit;
   }
-  const QFont tableFont = wholeTableFont(edits[0]);
-  for (QLineEdit* edit : edits) edit->setFont(tableFont);
+  fitText(edits[0], widestTable(edits[0]->font()));
+  for (QLineEdit* edit : edits) edit->setFont(edits[0]->font());
   text3_ = edits[0];
   play1_ = edits[1];
   play2_ = edits[2];
@@ -166,11 +156,13 @@ void MainWindow::createOutputRows(QWidget* client) {
   cmdcode_ = new QPushButton(tr("Create Code"), client);
   cmdcode_->setObjectName(QStringLiteral("cmdcode"));
   cmdcode_->setGeometry(toPixels(layout::kCreateCodeButton));
+  fitText(cmdcode_, cmdcode_->text());
   bind(cmdcode_, &QPushButton::clicked, &MainWindow::cmdcode_Click);
 
   clrfield_ = new QPushButton(tr("Clear Fields"), client);
   clrfield_->setObjectName(QStringLiteral("clrfield"));
   clrfield_->setGeometry(toPixels(layout::kClearFieldsButton));
+  fitText(clrfield_, clrfield_->text());
   bind(clrfield_, &QPushButton::clicked, &MainWindow::clrfield_Click);
 }
 
@@ -183,6 +175,8 @@ void MainWindow::createNotices(QWidget* client) {
     notice->setPalette(palette);
     notice->setWordWrap(true);
     notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    notice->setMargin(layout::toPixels(layout::kNoticePadding));
+    fitText(notice, text);
   };
   addNotice("Label4", tr("Tick the pixels to light, then press Create Code."), layout::kNotice);
   addNotice("lbladvert",
