@@ -179,9 +179,7 @@ void MainWindow::createNotices(QWidget* client) {
     fitText(notice, text);
   };
   addNotice("Label4", tr("Tick the pixels to light, then press Create Code."), layout::kNotice);
-  addNotice("lbladvert",
-            tr("Each table lists the bottom row first. Copy it into your "
-               "game's source."),
+  addNotice("lbladvert", tr("Tables start with the bottom row. Copy them into your game."),
             layout::kInformation);
 }
 

@@ -5,16 +5,16 @@
 
 namespace tolvane {
 
-PlayfieldCell::PlayfieldCell(const QColor& square, QWidget* parent) : QCheckBox(parent) {
-  // A check box fills its background in its own role (Button), not Window.
-  QPalette palette = this->palette();
-  palette.setColor(backgroundRole(), square);
-  setPalette(palette);
-  setAutoFillBackground(true);
+PlayfieldCell::PlayfieldCell(const QColor& square, QWidget* parent)
+    : QCheckBox(parent), square_(square) {
+  // The cell paints its whole square itself, whatever the style fills a
+  // check box's background with.
+  setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PlayfieldCell::paintEvent(QPaintEvent* /*event*/) {
   QStylePainter painter(this);
+  painter.fillRect(rect(), square_);
   QStyleOptionButton option;
   initStyleOption(&option);
   // The style puts the tick box at the left edge; shift it to the middle of

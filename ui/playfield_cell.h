@@ -4,6 +4,7 @@
 #define TOLVANE_UI_PLAYFIELD_CELL_H_
 
 #include <QCheckBox>
+#include <QColor>
 
 namespace tolvane {
 
@@ -15,6 +16,9 @@ class PlayfieldCell final : public QCheckBox {
   void paintEvent(QPaintEvent* event) override;
   // The whole square toggles the cell, not just the tick box.
   bool hitButton(const QPoint& pos) const override;
+
+ private:
+  QColor square_;
 };
 
 }  // namespace tolvane

@@ -64,19 +64,24 @@ QFont fittingFont(const QFont& font, const QString& text, const TextRoom& room) 
   if (textFits(font, text, room)) return font;
 
   // Text grows about in step with the point size, so a guess from the
-  // overflow lands within a step or two of the answer.
+  // overflow lands within a step of the answer. Each size tried loads a
+  // font, which is what start-up pays for here, so few are tried.
   const double desktopSize = QFontInfo(font).pointSizeF();
+  const QSizeF spare = QSizeF(room.rect.size()) - QSizeF(1, 1);
   const QSizeF needed = QFontMetricsF(font).boundingRect(room.rect, room.flags, text).size();
-  const double shrink =
-      std::min(room.rect.width() / needed.width(), room.rect.height() / needed.height());
-  double size = std::max(kSmallestPointSize, std::floor(desktopSize * shrink / kStep) * kStep);
-  while (size > kSmallestPointSize && !textFits(withPointSize(font, size), text, room)) {
+  const double shrink = std::min(spare.width() / needed.width(), spare.height() / needed.height());
+  double size = std::clamp(std::round(desktopSize * shrink / kStep) * kStep, kSmallestPointSize,
+                           desktopSize - kStep);
+  if (textFits(withPointSize(font, size), text, room)) {
+    while (size + kStep < desktopSize && textFits(withPointSize(font, size + kStep), text, room)) {
+      size += kStep;
+    }
+    return withPointSize(font, size);
+  }
+  do {
     size -= kStep;
-  }
-  while (size + kStep < desktopSize && textFits(withPointSize(font, size + kStep), text, room)) {
-    size += kStep;
-  }
-  return withPointSize(font, size);
+  } while (size > kSmallestPointSize && !textFits(withPointSize(font, size), text, room));
+  return withPointSize(font, std::max(size, kSmallestPointSize));
 }
 
 }  // namespace tolvane
