@@ -32,7 +32,7 @@ while IFS='|' read -r file find replace meaning; do
   status=0
   suite_passes || status=$?
   if ((status == 2)); then
-    echo "does not build: $meaning" >&2; exit 1
+    caught=$((caught + 1)); echo "caught    $meaning (the build fails)"
   elif ((status == 0)); then
     survived=$((survived + 1)); echo "SURVIVED  $meaning"
   else
