@@ -118,7 +118,7 @@ class MainWindowTest : public QObject {
       // The square's 17th column and row lie under its neighbours.
       for (const int dy : {0, 8, 15}) {
         for (const int dx : {0, 8, 15}) {
-          QVERIFY2(dx == 8 && dy == 8 || colourAt(left + dx, top + dy) == colour,
+          QVERIFY2((dx == 8 && dy == 8) || colourAt(left + dx, top + dy) == colour,
                    qPrintable(QStringLiteral("Check%1 +%2+%3").arg(n).arg(dx).arg(dy)));
         }
       }

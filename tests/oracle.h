@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace tolvane::testing {
@@ -23,9 +22,8 @@ inline std::string oracleTable(const Drawing& cells, int reg) {
       if (cells[(row - 1) * 20 + (c - 1)] != 1) continue;
       byte += reg == 0 ? 0x10 << (c - 1) : reg == 1 ? 0x80 >> (c - 5) : 1 << (c - 13);
     }
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", byte);
-    table += (row == 8 ? "" : ", ") + std::string(hex);
+    table += row == 8 ? "" : ", ";
+    table += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
   }
   return table;
 }

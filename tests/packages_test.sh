@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the ZIP archive and the Debian package and checks them as their
+# users meet them: the archive opens with readme.txt and holds a program
+# that shows a window titled "Tolvane"; the package names the libraries it
+# needs, installs its files under /usr and passes lintian.
+# Usage: packages_test.sh CPACK BUILD_DIR VERSION
+set -euo pipefail
+cpack=$1 build=$2 version=$3
+zip=$build/tolvane-$version-Linux.zip deb=$build/tolvane_${version}_amd64.deb
+unpacked=$(mktemp -d)
+trap 'kill "${app:-}" 2>/dev/null || true; rm -rf "$unpacked"' EXIT
+fail() { echo "$*" >&2; exit 1; }
+
+(cd "$build" && "$cpack" -G "ZIP;DEB" >/dev/null)
+
+# The ZIP archive.
+(cd "$unpacked" && cmake -E tar xf "$zip")
+[ -s "$unpacked/readme.txt" ] || fail "no readme.txt at the top of the archive"
+[ -x "$unpacked/bin/tolvane" ] || fail "no bin/tolvane in the archive"
+awk 'length > 79 {exit 1}' "$unpacked/readme.txt" || fail "readme.txt has lines over 79 columns"
+# Offscreen: the program starts and keeps running until it is ended.
+QT_QPA_PLATFORM=offscreen "$unpacked/bin/tolvane" >/dev/null 2>&1 &
+app=$!
+sleep 1
+kill -0 "$app" || fail "bin/tolvane did not stay up"
+kill "$app"
+# On an X display, its one window carries the title.
+QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '
+  "$1" >/dev/null 2>&1 &
+  app=$!
+  for _ in $(seq 50); do
+    if xwininfo -root -tree | grep -q "\"Tolvane\": ("; then kill $app; exit 0; fi
+    sleep 0.1
+  done
+  kill $app; echo "no window titled Tolvane"; exit 1' title-check "$unpacked/bin/tolvane"
+
+# The Debian package.
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Package) $(field Version) $(field Section)" = "tolvane $version devel" ] ||
+  fail "wrong package, version or section: $(field Package) $(field Version) $(field Section)"
+for needed in libqt6widgets6 qt6-qpa-plugins; do
+  field Depends | grep -qw "$needed" || fail "Depends lacks $needed: $(field Depends)"
+done
+expected="./usr/bin/tolvane
+./usr/share/applications/org.tolvane.Tolvane.desktop
+./usr/share/doc/tolvane/changelog.gz
+./usr/share/doc/tolvane/copyright
+./usr/share/doc/tolvane/readme.txt
+./usr/share/icons/hicolor/scalable/apps/org.tolvane.Tolvane.svg
+./usr/share/man/man1/tolvane.1.gz
+./usr/share/metainfo/org.tolvane.Tolvane.metainfo.xml"
+files=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
+[ "$files" = "$expected" ] || fail "the package holds:"$'\n'"$files"
+lintian --fail-on error,warning "$deb"
+echo "tolvane-$version-Linux.zip and tolvane_${version}_amd64.deb are sound"
