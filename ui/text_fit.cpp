@@ -71,7 +71,7 @@ QFont fittingFont(const QFont& font, const QString& text, const TextRoom& room) 
   const QSizeF needed = QFontMetricsF(font).boundingRect(room.rect, room.flags, text).size();
   const double shrink = std::min(spare.width() / needed.width(), spare.height() / needed.height());
   double size = std::clamp(std::round(desktopSize * shrink / kStep) * kStep, kSmallestPointSize,
-                           desktopSize - kStep);
+                           std::max(kSmallestPointSize, desktopSize - kStep));
   if (textFits(withPointSize(font, size), text, room)) {
     while (size + kStep < desktopSize && textFits(withPointSize(font, size + kStep), text, room)) {
       size += kStep;
