@@ -2,6 +2,7 @@
 # Debian package apt installs.
 include(GNUInstallDirs)
 set(app_id org.tolvane.Tolvane)
+# In the package and its changelog.
 set(maintainer "The Tolvane developers <maintainers@tolvane.org>")
 
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

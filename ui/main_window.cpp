@@ -54,10 +54,8 @@ QString widestTable(const QFont& font) {
   for (const QChar digit : QStringLiteral("0123456789ABCDEF")) {
     if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest)) widest = digit;
   }
-  const QString byte(2, widest);
-  QStringList bytes;
-  for (int row = 0; row < kRows; ++row) bytes << byte;
-  return bytes.join(QString::fromLatin1(kSeparator.data(), kSeparator.size()));
+  return QStringList(kRows, QString(2, widest))
+      .join(QLatin1String(kSeparator.data(), kSeparator.size()));
 }
 
 // Every text of the fixed layout shows whole, on any desktop font.
