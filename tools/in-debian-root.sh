@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs a command in a clean clone of this repository's HEAD inside a fresh,
+# minimal Debian root, so that both releases Tolvane supports can be tried
+# on one machine, as a new user with nothing installed would meet them.
+# Needs root. The root is made anew each time and removed afterwards.
+# Usage: tools/in-debian-root.sh [--release 13|12] [command ...]
+#   --release   13 (trixie, the default) or 12 (bookworm)
+#   command     run in the clone; ./test.sh when none is given
+#   DEBIAN_MIRROR  where debootstrap and apt fetch from
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+release=trixie
+if [ "${1:-}" = "--release" ]; then
+  case "${2:-}" in
+    13 | trixie) release=trixie ;;
+    12 | bookworm) release=bookworm ;;
+    *) echo "--release takes 13 or 12" >&2; exit 2 ;;
+  esac
+  shift 2
+fi
+(($#)) || set -- ./test.sh
+[ "$(id -u)" -eq 0 ] || { echo "Making a Debian root needs root; try sudo $0" >&2; exit 1; }
+tools/install-packages.sh debootstrap git
+
+root=$(mktemp -d /var/tmp/tolvane-$release.XXXXXX)
+mounted=()
+cleanup() {
+  local status=$? target
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    target=${mounted[i]}
+    umount -R "$target" 2>/dev/null || umount -R -l "$target" || true
+  done
+  # Never remove a tree that still has the host's /dev or /proc in it.
+  if grep -q " $root/" /proc/mounts; then
+    echo "Left $root in place: something is still mounted in it" >&2
+  else
+    rm -rf --one-file-system "$root"
+  fi
+  exit "$status"
+}
+trap cleanup EXIT
+
+echo "== Debian $release root in $root"
+debootstrap --variant=minbase "$release" "$root" "${DEBIAN_MIRROR:-http://deb.debian.org/debian}" \
+  >"$root.log" 2>&1 || { tail -n 20 "$root.log" >&2; exit 1; }
+rm -f "$root.log"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+mount_in() {  # mount_in TARGET mount-arguments ...
+  mkdir -p "$root$1"
+  mount "${@:2}" "$root$1"
+  mounted+=("$root$1")
+}
+mount_in /proc -t proc proc
+mount_in /sys --rbind /sys
+mount --make-rslave "$root/sys"
+mount_in /dev --rbind /dev
+mount --make-rslave "$root/dev"
+
+git clone --quiet "$PWD" "$root/src/tolvane"
+echo "== $* in a clean clone on Debian $release"
+chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  sh -c 'cd /src/tolvane && exec "$@"' command "$@"
