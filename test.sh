@@ -9,7 +9,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
-tools/setup.sh desktop-file-utils appstream xvfb xauth x11-utils fonts-dejavu-core \
+tools/setup.sh desktop-file-utils appstream xvfb xauth x11-utils fonts-dejavu-core git \
   dpkg-dev lintian
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure

@@ -2,8 +2,11 @@
 # Debian package apt installs.
 include(GNUInstallDirs)
 set(app_id org.tolvane.Tolvane)
+# Who makes Tolvane: in the metainfo, the copyright file and the archives.
+set(developer_name "The Tolvane developers")
+set(developer_id org.tolvane)
 # In the package and its changelog.
-set(maintainer "The Tolvane developers <maintainers@tolvane.org>")
+set(maintainer "${developer_name} <maintainers@tolvane.org>")
 
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/${app_id}.desktop
@@ -15,7 +18,8 @@ configure_file(packaging/${app_id}.metainfo.xml.in
   ${PROJECT_BINARY_DIR}/${app_id}.metainfo.xml @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/${app_id}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES packaging/readme.txt packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+configure_file(packaging/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
+install(FILES packaging/readme.txt ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The changelog and the manual page go in gzipped, without a timestamp, so
 # that the same sources give the same package.
@@ -32,7 +36,7 @@ install(FILES ${PROJECT_BINARY_DIR}/tolvane.1.gz DESTINATION ${CMAKE_INSTALL_MAN
 
 set(CPACK_GENERATOR ZIP DEB)
 set(CPACK_PACKAGE_NAME tolvane)
-set(CPACK_PACKAGE_VENDOR "The Tolvane developers")
+set(CPACK_PACKAGE_VENDOR ${developer_name})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Atari 2600 playfield editor writing PF0, PF1 and PF2 tables")
 # Lines under 80 columns, as the Debian control file wants them.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION

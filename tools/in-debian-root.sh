@@ -24,6 +24,7 @@ fi
 tools/install-packages.sh debootstrap git
 
 root=$(mktemp -d /var/tmp/tolvane-$release.XXXXXX)
+chmod 755 "$root"  # apt drops to its own user to download
 mounted=()
 cleanup() {
   local status=$? target
