@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
@@ -23,6 +24,7 @@
 
 #include "app/shell_messages.h"
 #include "tests/oracle.h"
+#include "ui/text_contrast.h"
 #include "ui/text_fit.h"
 
 namespace tolvane {
@@ -55,6 +57,27 @@ bool inkEndsBefore(QLabel& label, const QPoint& last) {
   }
   const qreal ratio = image.devicePixelRatio();
   return !ink.isEmpty() && ink.right() < last.x() * ratio && ink.bottom() < last.y() * ratio;
+}
+
+struct Ink {
+  QColor colour;
+  double contrast;
+};
+
+// The rendered text's colour where it stands out most from the label's
+// background: the core of a stroke, past the blended pixels at its edges.
+Ink strongestInk(QLabel& label) {
+  const QImage image = label.grab().toImage();
+  const QColor background = image.pixelColor(image.width() - 1, image.height() - 1);
+  Ink strongest{background, 1};
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      const double contrast = contrastRatio(pixel, background);
+      if (contrast > strongest.contrast) strongest = {pixel, contrast};
+    }
+  }
+  return strongest;
 }
 
 long residentBytes() {
@@ -161,6 +184,43 @@ class MainWindowTest : public QObject {
       const QString table = QStringList(8, QString(2, digit)).join(", ");
       for (int reg = 0; reg < 3; ++reg)
         QVERIFY(textFits(box(reg)->font(), table, textRoom(*box(reg))));
+    }
+  }
+
+  void registerLabelsReadOnEveryColourScheme_data() {
+    QTest::addColumn<QColor>("text");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<QList<QColor>>("inks");  // PFData0, PFData1, PFData2
+    const QColor black(Qt::black), white(Qt::white), brown(60, 40, 20), cream(255, 255, 208);
+    QTest::newRow("light") << black << QColor(239, 239, 239) << QList{black, white, black};
+    QTest::newRow("dark") << white << QColor(66, 66, 69) << QList{black, white, black};
+    QTest::newRow("grey on navy") << QColor(176, 176, 176) << QColor(1, 11, 44)
+                                  << QList{black, white, black};
+    // Where the desktop's own colour reads, it is kept.
+    QTest::newRow("brown on paper") << brown << QColor(255, 250, 230) << QList{brown, white, black};
+    QTest::newRow("cream on dark") << cream << QColor(40, 40, 40) << QList{black, cream, black};
+  }
+
+  // The desktop switches to the scheme while the window is open, as one
+  // turning dark does: each register label's text reads at 4.5:1 on its
+  // colour, in the desktop's text colour where that reads.
+  void registerLabelsReadOnEveryColourScheme() {
+    QFETCH(QColor, text);
+    QFETCH(QColor, background);
+    QFETCH(QList<QColor>, inks);
+    const auto restore =
+        qScopeGuard([desktop = QApplication::palette()] { QApplication::setPalette(desktop); });
+    QPalette scheme = QApplication::palette();
+    scheme.setColor(QPalette::WindowText, text);
+    scheme.setColor(QPalette::Window, background);
+    QApplication::setPalette(scheme);
+    QCoreApplication::processEvents();  // the window hears of it from the event loop
+    for (int reg = 0; reg < 3; ++reg) {
+      const auto [ink, contrast] =
+          strongestInk(*find<QLabel>(QStringLiteral("lbldata%1").arg(reg)));
+      QVERIFY2(ink == inks[reg] && contrast >= 4.5,
+               qPrintable(
+                   QStringLiteral("PFData%1: %2 at %3:1").arg(reg).arg(ink.name()).arg(contrast)));
     }
   }
 

@@ -16,6 +16,7 @@
 #include "codegen/tables.h"
 #include "ui/layout.h"
 #include "ui/playfield_cell.h"
+#include "ui/text_contrast.h"
 #include "ui/text_fit.h"
 
 namespace tolvane {
@@ -136,6 +137,7 @@ void MainWindow::createOutputRows(QWidget* client) {
     QLabel* label = addLabel(client, row.labelName, tr("PFData%1").arg(i), row.labelPlace,
                              layout::registerColour(row.reg));
     fitText(label, label->text());
+    registerLabels_[i] = label;
     auto* edit = new QLineEdit(client);
     edit->setObjectName(QLatin1String(row.boxName));
     edit->setGeometry(toPixels(row.boxPlace));
@@ -144,6 +146,7 @@ void MainWindow::createOutputRows(QWidget* client) {
   }
   fitText(edits[0], widestTable(edits[0]->font()));
   for (QLineEdit* edit : edits) edit->setFont(edits[0]->font());
+  colourRegisterLabels();
   text3_ = edits[0];
   play1_ = edits[1];
   play2_ = edits[2];
@@ -215,6 +218,18 @@ void MainWindow::setTabOrder() {
        std::initializer_list<QWidget*>{cmdcode_, text3_, play1_, play2_, clrfield_}) {
     follow(next);
   }
+}
+
+// The register labels keep their colours whatever the desktop's scheme, so
+// their text takes the desktop's colour only where it reads on them.
+void MainWindow::colourRegisterLabels() {
+  for (QLabel* label : registerLabels_) makeTextReadable(*label, palette());
+}
+
+// A desktop switching between light and dark hands the window a new palette.
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) colourRegisterLabels();
+  QMainWindow::changeEvent(event);
 }
 
 void MainWindow::run(Handler handler) {

@@ -5,11 +5,13 @@
 #define TOLVANE_UI_MAIN_WINDOW_H_
 
 #include <QMainWindow>
+#include <array>
 
 #include "codegen/commands.h"
 #include "ui/check_box_grid.h"
 #include "ui/line_edit_box.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -21,12 +23,16 @@ class MainWindow : public QMainWindow {
  public:
   explicit MainWindow(QWidget* parent = nullptr);
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   void createGrid(QWidget* client);
   void createOutputRows(QWidget* client);
   void createNotices(QWidget* client);
   void createMenus();
   void setTabOrder();
+  void colourRegisterLabels();
 
   using Handler = void (MainWindow::*)();
 
@@ -48,6 +54,7 @@ class MainWindow : public QMainWindow {
   TableBoxes tableBoxes() { return {pf0Box_, pf1Box_, pf2Box_}; }
 
   CheckBoxGrid::Cells cells_{};
+  std::array<QLabel*, 3> registerLabels_{};
   QPushButton* cmdcode_ = nullptr;
   QPushButton* clrfield_ = nullptr;
   QLineEdit* text3_ = nullptr;
