@@ -43,9 +43,14 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== Debian $release root in $root"
-debootstrap --variant=minbase "$release" "$root" "${DEBIAN_MIRROR:-http://deb.debian.org/debian}" \
-  >"$root.log" 2>&1 || { tail -n 20 "$root.log" >&2; exit 1; }
-rm -f "$root.log"
+log=$root.log
+if ! debootstrap --variant=minbase "$release" "$root" \
+  "${DEBIAN_MIRROR:-http://deb.debian.org/debian}" >"$log" 2>&1; then
+  tail -n 20 "$log" >&2
+  echo "debootstrap failed; its whole log: $log" >&2
+  exit 1
+fi
+rm -f "$log"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount_in() {  # mount_in TARGET mount-arguments ...
   mkdir -p "$root$1"

@@ -11,6 +11,7 @@ tools/setup.sh >/dev/null  # the packages the suite needs
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$scratch"
+ln -s "$PWD/.git" "$scratch/.git"  # the packages take their date from the commit
 cd "$scratch"
 export QT_QPA_PLATFORM=offscreen
 
