@@ -9,8 +9,8 @@ set -euo pipefail
 source=$1 build=$2 build_type=$3 version=$4
 zip=tolvane-$version-Linux.zip deb=tolvane_${version}_amd64.deb
 scratch=$(mktemp -d)
-unpacked=$scratch/unpacked again=$scratch/again
-trap 'kill "${app:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+unpacked=$scratch/unpacked again=""
+trap 'kill "${app:-}" 2>/dev/null || true; rm -rf "$scratch" "$again"' EXIT
 fail() { echo "$*" >&2; exit 1; }
 
 "$source/tools/make-packages.sh" "$build" >/dev/null
@@ -57,14 +57,16 @@ files=$(dpkg-deb --contents "$build/$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 lintian --fail-on error,warning "$build/$deb"
 
 # The same sources again, in another folder, later, with other file dates,
-# umask, time zone and locale: nothing of that may reach the packages.
+# umask, time zone and locale, on another kind of file system where there is
+# one: nothing of that may reach the packages.
+again=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 mkdir -p "$again/src"
 (cd "$source" && git ls-files -z | xargs -0 cp --parents -t "$again/src")
 find "$again/src" -exec touch -h -d '2001-02-03 04:05:06' {} +
 ln -s "$source/.git" "$again/src/.git"
 (
   umask 002
-  export TZ=XYZ-13:45 LC_ALL=C
+  export TZ=XYZ-13:45 LC_ALL=C TMPDIR=$again
   cmake -S "$again/src" -B "$again/src/build" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
   cmake --build "$again/src/build" --target tolvane compressed_pages >/dev/null
   "$again/src/tools/make-packages.sh" "$again/src/build" >/dev/null

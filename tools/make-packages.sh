@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Writes the ZIP archive and the Debian package from a built tree, the same
-# bytes for the same commit wherever and whenever they are made: the umask,
-# time zone and locale are fixed here, and every date in the archives is the
-# release's time, SOURCE_DATE_EPOCH where the builder sets it (as Debian's
+# bytes for the same commit wherever and whenever they are made. The umask,
+# time zone and locale are fixed here, and every date inside is the
+# release's time: SOURCE_DATE_EPOCH where the builder sets it (as Debian's
 # tools do), otherwise the date of the commit.
 # Usage: tools/make-packages.sh [BUILD_DIR]   (default build)
 set -euo pipefail
 build_dir=$(realpath "${1:-build}")
 cd "$(dirname "$0")/.."
+# dpkg-dev: without dpkg-shlibdeps the package would name no libraries.
+tools/install-packages.sh dpkg-dev zip
 
 umask 022
 export TZ=UTC LC_ALL=C.UTF-8
@@ -18,5 +20,41 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   }
   export SOURCE_DATE_EPOCH
 fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# CPack lists the ZIP's entries in the order the file system gives them,
+# with the files' change times: pack the files again, sorted by name, dated
+# the release, with no extra fields.
+repack_zip() {
+  local tree=$scratch/zip
+  mkdir "$tree"
+  (cd "$tree" && cmake -E tar xf "$1")
+  find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  rm "$1"
+  (cd "$tree" && find . -type f -printf '%P\n' | sort | zip -X -D -9 -q "$1" -@)
+}
+
+# CPack counts the folders' sizes on the file system into Installed-Size;
+# count as dpkg-gencontrol does instead (each file in KiB rounded up, each
+# folder one). dpkg-deb then sorts the entries, dates them by
+# SOURCE_DATE_EPOCH and gives them to root.
+repack_deb() {
+  local tree=$scratch/deb size
+  dpkg-deb --raw-extract "$1" "$tree"
+  size=$(find "$tree" -mindepth 1 -path "$tree/DEBIAN" -prune -o \
+    \( -type d -printf '1\n' -o -printf '%s\n' \) |
+    awk '{kib += int(($1 + 1023) / 1024)} END {print kib}')
+  sed -i "s/^Installed-Size: .*/Installed-Size: $size/" "$tree/DEBIAN/control"
+  dpkg-deb --root-owner-group --build "$tree" "$1" >/dev/null
+}
+
 cd "$build_dir"
-cpack -G "ZIP;DEB"
+cpack -G "ZIP;DEB" | tee "$scratch/cpack.log"
+sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$scratch/cpack.log" |
+  while read -r package; do
+    case $package in
+      *.zip) repack_zip "$package" ;;
+      *.deb) repack_deb "$package" ;;
+    esac
+  done
