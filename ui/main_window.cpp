@@ -144,9 +144,9 @@ void MainWindow::createOutputRows(QWidget* client) {
     edit->setAccessibleName(tr("%1 table").arg(registerName(row.reg)));
     edits[i] = edit;
   }
+  colourRegisterLabels();
   fitText(edits[0], widestTable(edits[0]->font()));
   for (QLineEdit* edit : edits) edit->setFont(edits[0]->font());
-  colourRegisterLabels();
   text3_ = edits[0];
   play1_ = edits[1];
   play2_ = edits[2];
