@@ -27,7 +27,7 @@ root=$(mktemp -d /var/tmp/tolvane-$release.XXXXXX)
 chmod 755 "$root"  # apt drops to its own user to download
 mounted=()
 cleanup() {
-  local status=$? target
+  local status=$? target i
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
     target=${mounted[i]}
     umount -R "$target" 2>/dev/null || umount -R -l "$target" || true
