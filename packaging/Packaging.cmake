@@ -2,11 +2,7 @@
 # Debian package apt installs.
 include(GNUInstallDirs)
 set(app_id org.tolvane.Tolvane)
-# Who makes Tolvane: in the metainfo, the copyright file and the archives.
-set(developer_name "The Tolvane developers")
-set(developer_id org.tolvane)
-# In the package and its changelog.
-set(maintainer "${developer_name} <maintainers@tolvane.org>")
+include(packaging/Developer.cmake)
 
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/${app_id}.desktop
