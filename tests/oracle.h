@@ -18,10 +18,9 @@ inline std::string oracleTable(const Drawing& cells, int reg) {
   std::string table;
   for (int row = 8; row >= 1; --row) {
     int byte = 0;
-    for (int c = first; c <= last; ++c) {
-      if (cells[(row - 1) * 20 + (c - 1)] != 1) continue;
-      byte += reg == 0 ? 0x10 << (c - 1) : reg == 1 ? 0x80 >> (c - 5) : 1 << (c - 13);
-    }
+    for (int c = first; c <= last; ++c)
+      if (cells[(row - 1) * 20 + (c - 1)] == 1)
+        byte += reg == 0 ? 0x10 << (c - 1) : reg == 1 ? 0x80 >> (c - 5) : 1 << (c - 13);
     table += row == 8 ? "" : ", ";
     table += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
   }

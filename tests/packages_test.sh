@@ -58,21 +58,26 @@ lintian --fail-on error,warning "$build/$deb"
 
 # The same sources again, in another folder, later, with other file dates,
 # umask, time zone and locale, on another kind of file system where there is
-# one: nothing of that may reach the packages.
+# one, and built in a folder beside the sources rather than in them (or the
+# other way round): nothing of that may reach the packages.
 again=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 mkdir -p "$again/src"
 (cd "$source" && git ls-files -z | xargs -0 cp --parents -t "$again/src")
 find "$again/src" -exec touch -h -d '2001-02-03 04:05:06' {} +
 ln -s "$source/.git" "$again/src/.git"
+case $build in
+  "$source"/*) again_build=$again/build ;;
+  *) again_build=$again/src/build ;;
+esac
 (
   umask 002
   export TZ=XYZ-13:45 LC_ALL=C TMPDIR=$again
-  cmake -S "$again/src" -B "$again/src/build" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
-  cmake --build "$again/src/build" --target tolvane compressed_pages >/dev/null
-  "$again/src/tools/make-packages.sh" "$again/src/build" >/dev/null
+  cmake -S "$again/src" -B "$again_build" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
+  cmake --build "$again_build" --target tolvane compressed_pages >/dev/null
+  "$again/src/tools/make-packages.sh" "$again_build" >/dev/null
 )
 for package in "$zip" "$deb"; do
-  cmp "$build/$package" "$again/src/build/$package" ||
+  cmp "$build/$package" "$again_build/$package" ||
     fail "$package differs when built elsewhere; diffoscope shows where"
 done
 echo "$zip and $deb are sound and reproducible"

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Tries the Windows archive as a Windows user meets it, under Wine: unzipped
+# into a fresh Wine prefix with nothing installed, on a virtual display
+# with a window manager, at 100% and at 150% (144 dots per inch). The
+# window must appear titled "Tolvane" with its colours in place; cells
+# tick by mouse and by Space; Create Code writes the right tables, which
+# copy out with Ctrl+C; About and Help show their boxes and Exit ends it.
+# Usage: tests/windows_zip_test.sh ZIP [SCREENSHOT_DIR]
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+if [ "${1:-}" != --on-display ]; then
+  "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool x11-utils \
+    imagemagick xclip cmake
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --on-display "$(realpath "$1")" \
+    "$(realpath -m "${2:-}")"
+fi
+zip=$2 shots=$3
+scratch=$(mktemp -d)
+export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  kill "${wm:-}" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() { echo "FAIL ($dpi dpi): $*" >&2; [ -z "${window:-}" ] || shoot "$scratch/failed.png"; exit 1; }
+
+openbox >/dev/null 2>&1 &
+wm=$!
+mkdir "$scratch/app"
+(cd "$scratch/app" && cmake -E tar xf "$zip")
+echo "== A fresh Wine prefix"
+wineboot -i >/dev/null 2>&1
+
+wait_for_window() {  # wait_for_window TITLE: prints the window's id
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  return 1
+}
+shoot() { import -window "$window" "$1"; }
+# Logical pixels of the window's client area below the menu bar, as
+# physical pixels from the window's corner.
+at() { echo "$(((2 * $1 + 1) * scale / 200)) $(((2 * $2 + 1) * scale / 200 + top))"; }
+colour_at() {  # colour_at X Y: the hex colour at that logical pixel
+  read -r x y <<<"$(at "$1" "$2")"
+  convert "$scratch/shot.png" -format "%[hex:p{$x,$y}]" info: | cut -c1-6
+}
+click_at() {
+  read -r x y <<<"$(at "$1" "$2")"
+  xdotool mousemove --window "$window" "$x" "$y" click 1
+  sleep 0.3
+}
+copied_from() {  # copied_from X Y: the text of the box there, by Ctrl+A and Ctrl+C
+  click_at "$1" "$2"
+  xdotool key --window "$window" ctrl+a ctrl+c
+  sleep 0.5
+  xclip -o -selection clipboard
+}
+menu_box() {  # menu_box KEYS TITLE: the menu item opens a box titled TITLE
+  xdotool windowactivate --sync "$window" key --delay 200 $1
+  local box
+  box=$(wait_for_window "$2") || fail "$1 shows no box titled \"$2\""
+  [ -z "$shots" ] || import -window "$box" "$shots/windows-$dpi-${2// /-}.png"
+  xdotool windowactivate --sync "$box" key Return
+  sleep 0.5
+  ! xdotool search --onlyvisible --name "^$2\$" >/dev/null || fail "\"$2\" stays open"
+}
+
+for dpi in 96 144; do
+  scale=$((dpi * 100 / 96))
+  for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  done
+  wineserver -w
+  echo "== tolvane.exe at $scale%"
+  (cd "$scratch/app" && exec wine tolvane.exe >/dev/null 2>&1) &
+  app=$!
+  window=$(wait_for_window Tolvane) || fail "no window titled Tolvane"
+  xdotool windowactivate --sync "$window"
+  sleep 1
+  shoot "$scratch/shot.png"
+  # The client area starts where the window's dark blue background does.
+  top=$(convert "$scratch/shot.png" -crop "1x200+$((scale / 50))+0" txt:- |
+    awk -F'[,: ]+' '/#000040/ {print $2; exit}')
+  [ -n "$top" ] || fail "no dark blue background below the menu bar"
+  top=$((top - scale / 50))
+  # Corners of the first cell of each register, the background, the three
+  # register labels and the two notices.
+  for spot in 17,9,ffff00 81,9,0000ff 209,9,ff0000 17,121,ffff00 2,2,000040 350,320,000040 \
+    56,160,ffff00 56,200,0000ff 56,240,ff0000 350,275,000000 210,308,000000; do
+    IFS=, read -r x y want <<<"$spot"
+    got=$(colour_at "$x" "$y" | tr A-F a-f)
+    [ "$got" = "$want" ] || fail "#$got at $x,$y, not #$want"
+  done
+  # Check141 and Check145 by mouse, then Tab to Check146 and Space.
+  click_at 31 127
+  click_at 95 127
+  xdotool key --window "$window" Tab space
+  sleep 0.3
+  click_at 276 160  # Create Code
+  [ -z "$shots" ] || shoot "$shots/windows-$dpi-dpi.png"
+  pf0=$(copied_from 144 160) pf1=$(copied_from 144 200) pf2=$(copied_from 144 240)
+  [ "$pf0" = "10, 00, 00, 00, 00, 00, 00, 00" ] || fail "PF0 table \"$pf0\""
+  [ "$pf1" = "C0, 00, 00, 00, 00, 00, 00, 00" ] || fail "PF1 table \"$pf1\""
+  [ "$pf2" = "00, 00, 00, 00, 00, 00, 00, 00" ] || fail "PF2 table \"$pf2\""
+  menu_box "alt+s a" "About Tolvane"
+  menu_box "alt+s h" "Help"
+  xdotool windowactivate --sync "$window" key --delay 200 alt+f x
+  for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+  ! kill -0 "$app" 2>/dev/null || fail "Exit did not end Tolvane"
+  window=""
+  echo "   window, colours, tables, copying, About, Help and Exit: right"
+done
+echo "The Windows archive works under Wine at 100% and 150%"
