@@ -35,7 +35,7 @@ options=(
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
   -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF
   -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF
-  -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF
+  -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF
   -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF
 )
 compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n 1)

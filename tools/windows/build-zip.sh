@@ -9,10 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 cache=$1 out=$2
 
-echo "== Installing the cross compiler and the host's Qt tools"
-tools/install-packages.sh ca-certificates git cmake ninja-build dpkg-dev zip \
-  g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools
-tools/windows/build-qt.sh "$cache"
+tools/windows/prepare.sh "$cache"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
 # build_zip SOURCE_DIR BUILD_DIR: writes BUILD_DIR/tolvane-VERSION-win64.zip
