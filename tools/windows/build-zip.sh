@@ -15,6 +15,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 # build_zip SOURCE_DIR BUILD_DIR: writes BUILD_DIR/tolvane-VERSION-win64.zip
 build_zip() {
   local source=$1 build=$2 stage=$2/stage version zip
+  mkdir -p "$build"
   cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE=/opt/qt6-win64/lib/cmake/Qt6/qt.toolchain.cmake >"$build.log" 2>&1 &&
     cmake --build "$build" >>"$build.log" 2>&1 &&
@@ -22,11 +23,13 @@ build_zip() {
     { tail -n 40 "$build.log" >&2; echo "The build failed; its log: $build.log" >&2; return 1; }
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
   zip=$build/tolvane-$version-win64.zip
-  # Symbols are of no use to a user; each file dated the release.
+  # Symbols are of no use to a user; each file dated the release, and
+  # listed in name order, with no extra fields that carry owners or times.
   find "$stage" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
   find "$stage" -type f -exec chmod 644 {} + -name '*.exe' -exec chmod 755 {} +
   find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-  (cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort | zip -X -D -9 -q "$zip" -@)
+  # Info-ZIP writes DOS dates in local time.
+  (cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort | TZ=UTC zip -X -D -9 -q "$zip" -@)
   echo "$zip"
 }
 

@@ -15,6 +15,7 @@ if [ "${2:-}" = --mutants ]; then
   exec tools/mutants.sh --in-windows-root
 fi
 build=/build/tests-win64
+mkdir -p "$build"
 echo "== Building the tests for Windows"
 # shellcheck disable=SC2086 # a list of words
 cmake -S . -B "$build" -G Ninja $TOLVANE_CMAKE_ARGS >/dev/null
