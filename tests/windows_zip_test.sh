@@ -11,7 +11,7 @@ here=$(dirname "$(realpath "$0")")
 if [ "${1:-}" != --on-display ]; then
   "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool x11-utils \
     imagemagick xclip cmake
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --on-display "$(realpath "$1")" \
+  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" \
     "$(realpath -m "${2:-}")"
 fi
 zip=$2 shots=$3
@@ -27,6 +27,7 @@ fail() { echo "FAIL ($dpi dpi): $*" >&2; [ -z "${window:-}" ] || shoot "$scratch
 
 openbox >/dev/null 2>&1 &
 wm=$!
+sleep 1
 mkdir "$scratch/app"
 (cd "$scratch/app" && cmake -E tar xf "$zip")
 echo "== A fresh Wine prefix"
@@ -85,9 +86,8 @@ for dpi in 96 144; do
   shoot "$scratch/shot.png"
   # The client area starts where the window's dark blue background does.
   top=$(convert "$scratch/shot.png" -crop "1x200+$((scale / 50))+0" txt:- |
-    awk -F'[,: ]+' '/#000040/ {print $2; exit}')
+    awk -F'[,: ]+' '/#000040/ && top == "" {top = $2} END {print top}')
   [ -n "$top" ] || fail "no dark blue background below the menu bar"
-  top=$((top - scale / 50))
   # Corners of the first cell of each register, the background, the three
   # register labels and the two notices.
   for spot in 17,9,ffff00 81,9,0000ff 209,9,ff0000 17,121,ffff00 2,2,000040 350,320,000040 \

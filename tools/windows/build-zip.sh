@@ -15,6 +15,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 # build_zip SOURCE_DIR BUILD_DIR: writes BUILD_DIR/tolvane-VERSION-win64.zip
 build_zip() {
   local source=$1 build=$2 stage=$2/stage version zip
+  rm -rf "$build"
   mkdir -p "$build"
   cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE=/opt/qt6-win64/lib/cmake/Qt6/qt.toolchain.cmake >"$build.log" 2>&1 &&
@@ -40,6 +41,7 @@ echo "== Wrote $(basename "$zip"), $(du -k "$zip" | cut -f1) KiB"
 
 echo "== Building it again elsewhere, to compare"
 again=/elsewhere/deeper/src
+rm -rf "$again"
 mkdir -p "$again"
 git ls-files -z | xargs -0 cp --parents -t "$again"
 find "$again" -exec touch -h -d '2001-02-03 04:05:06' {} +
