@@ -32,7 +32,7 @@ repack_zip() {
   (cd "$tree" && cmake -E tar xf "$1")
   find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   rm "$1"
-  (cd "$tree" && find . -type f -printf '%P\n' | sort | zip -X -D -9 -q "$1" -@)
+  (cd "$tree" && find . -type f -printf '%P\n' | LC_ALL=C sort | zip -X -D -9 -q "$1" -@)
 }
 
 # CPack counts the folders' sizes on the file system into Installed-Size;

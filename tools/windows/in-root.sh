@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 cache=${TOLVANE_CACHE:-/var/cache/tolvane}
 
-[ "$(id -u)" -eq 0 ] || { echo "Building for Windows needs root (it makes a Debian root); try sudo $0" >&2; exit 1; }
+[ "$(id -u)" -eq 0 ] || { echo "Building for Windows needs root (it makes a Debian root); run it with sudo" >&2; exit 1; }
 # The root and its packages take about 4 GB; building Qt about 8 GB more.
 need=13
 for built in "$cache"/qt/qt6-base-*; do
