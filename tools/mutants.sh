@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Plants each fault of tools/mutants.txt, one at a time, in a scratch copy
 # of the checkout, builds it and runs the test suite; a fault the suite
-# fails on is caught, one it passes survives. Run by hand (about 15
-# minutes; on Windows, as root, about ...):
+# fails on is caught, one it passes survives. Run by hand (about 20
+# minutes; with --windows, as root, about 25):
 #   tools/mutants.sh [--windows] [list]
 #   --windows    in the suite cross-built for Windows and run under Wine
 #   --in-windows-root  (what --windows runs) the packages are there and
