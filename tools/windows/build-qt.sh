@@ -84,7 +84,7 @@ else
       find "$dir" -maxdepth 1 -type f \( -iname '*licen[cs]e*' -o -iname 'copying*' \
         -o -iname 'notice*' -o -iname 'ftl.txt' -o -iname qt_attribution.json \) |
         while read -r file; do cp "$file" "$partial/licences/3rdparty/$name-$(basename "$file")"; done
-    done) || true
+    done)
   {
     echo "Qt for 64-bit Windows in Tolvane's archive was built from Debian's source"
     echo "package qt6-base, version $version (apt-get source qt6-base=$version on Debian 13),"

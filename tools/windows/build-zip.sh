@@ -27,7 +27,8 @@ build_zip() {
   # Symbols are of no use to a user; each file dated the release, and
   # listed in name order, with no extra fields that carry owners or times.
   find "$stage" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
-  find "$stage" -type f -exec chmod 644 {} + -name '*.exe' -exec chmod 755 {} +
+  find "$stage" -type f -exec chmod 644 {} +
+  chmod 755 "$stage/tolvane.exe"
   find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   # Info-ZIP writes DOS dates in local time.
   (cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort | TZ=UTC zip -X -D -9 -q "$zip" -@)
