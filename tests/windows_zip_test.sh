@@ -4,17 +4,22 @@
 # with a window manager, at 100% and at 150% (144 dots per inch). The
 # window must appear titled "Tolvane" with its colours in place; cells
 # tick by mouse and by Space; Create Code writes the right tables, which
-# copy out with Ctrl+C; About and Help show their boxes and Exit ends it.
+# copy out with Ctrl+C; About and Help show their boxes and Exit ends it,
+# its window gone. On a failure the window's picture is kept, in
+# SCREENSHOT_DIR or else beside the archive.
 # Usage: tests/windows_zip_test.sh ZIP [SCREENSHOT_DIR]
 set -euo pipefail
+shopt -s inherit_errexit
 here=$(dirname "$(realpath "$0")")
 if [ "${1:-}" != --on-display ]; then
   "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool x11-utils \
     imagemagick xclip cmake
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" \
-    "$(realpath -m "${2:-}")"
+  shots=""
+  [ -z "${2:-}" ] || shots=$(realpath -m "$2")
+  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" "$shots"
 fi
 zip=$2 shots=$3
+[ -z "$shots" ] || mkdir -p "$shots"
 scratch=$(mktemp -d)
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
@@ -23,7 +28,15 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-fail() { echo "FAIL ($dpi dpi): $*" >&2; [ -z "${window:-}" ] || shoot "$scratch/failed.png"; exit 1; }
+fail() {
+  echo "FAIL ($dpi dpi): $*" >&2
+  if [ -n "${window:-}" ]; then
+    local picture
+    picture=${shots:-$(dirname "$zip")}/windows-$dpi-failed.png
+    shoot "$picture" && echo "The window as it was: $picture" >&2
+  fi
+  exit 1
+}
 
 openbox >/dev/null 2>&1 &
 wm=$!
@@ -113,6 +126,7 @@ for dpi in 96 144; do
   for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
   ! kill -0 "$app" 2>/dev/null || fail "Exit did not end Tolvane"
   window=""
+  ! xdotool search --onlyvisible --name '^Tolvane$' >/dev/null || fail "Exit left a window titled Tolvane"
   echo "   window, colours, tables, copying, About, Help and Exit: right"
 done
 echo "The Windows archive works under Wine at 100% and 150%"

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Writes the ZIP archive and the Debian package from a built tree, the same
+# Writes the packages a built tree is configured for (on Linux the ZIP
+# archive and the Debian package, for Windows the ZIP archive), the same
 # bytes for the same commit wherever and whenever they are made. The umask,
 # time zone and locale are fixed here, and every date inside is the
 # release's time: SOURCE_DATE_EPOCH where the builder sets it (as Debian's
 # tools do), otherwise the date of the commit.
 # Usage: tools/make-packages.sh [BUILD_DIR]   (default build)
 set -euo pipefail
+shopt -s inherit_errexit
 build_dir=$(realpath "${1:-build}")
 cd "$(dirname "$0")/.."
-# dpkg-dev: without dpkg-shlibdeps the package would name no libraries.
-tools/install-packages.sh dpkg-dev zip
+for tool in zip dpkg-deb; do
+  command -v "$tool" >/dev/null || { echo "No $tool here: install Debian's zip and dpkg-dev" >&2; exit 1; }
+done
 
 umask 022
 export TZ=UTC LC_ALL=C.UTF-8
@@ -50,11 +53,13 @@ repack_deb() {
 }
 
 cd "$build_dir"
-cpack -G "ZIP;DEB" | tee "$scratch/cpack.log"
-sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$scratch/cpack.log" |
-  while read -r package; do
-    case $package in
-      *.zip) repack_zip "$package" ;;
-      *.deb) repack_deb "$package" ;;
-    esac
-  done
+cpack >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log" >&2; echo "cpack failed" >&2; exit 1; }
+cat "$scratch/cpack.log"
+mapfile -t packages < <(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$scratch/cpack.log")
+((${#packages[@]})) || { echo "cpack wrote no package" >&2; exit 1; }
+for package in "${packages[@]}"; do
+  case $package in
+    *.zip) repack_zip "$package" ;;
+    *.deb) repack_deb "$package" ;;
+  esac
+done

@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
 # Plants each fault of tools/mutants.txt, one at a time, in a scratch copy
-# of the checkout, builds it and runs the test suite; a fault the suite
-# fails on is caught, one it passes survives. Run by hand (about 20
-# minutes; with --windows, as root, about 25):
+# of the checkout, builds it and runs the checks that must catch it; a fault
+# they fail on is caught, one they pass survives. Run by hand (about 20
+# minutes; with --windows, as root, about 45):
 #   tools/mutants.sh [--windows] [list]
-#   --windows    in the suite cross-built for Windows and run under Wine
-#   --in-windows-root  (what --windows runs) the packages are there and
-#                TOLVANE_CMAKE_ARGS says how to configure for Windows
+#   --windows    in a Debian 13 root: the suite cross-built for Windows and
+#                run under Wine, and the Windows archive built twice
+#   --in-windows-root  (what --windows runs there)
+# A fault tagged "archive" is one of the archives' reproducibility: on
+# Linux the package test catches it, for Windows the archive is built,
+# packed and built again elsewhere. One tagged "linux" concerns the Linux
+# packages only.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
-platform=linux
+platform=linux configure=(-G Ninja)
 case "${1:-}" in
   --windows)
-    exec tools/windows/in-root.sh tools/windows/run-tests.sh /var/cache/tolvane --mutants ;;
-  --in-windows-root) shift; platform=windows ;;
+    source tools/debian-root.sh
+    cache=${TOLVANE_CACHE:-/var/cache/tolvane}
+    debian_root 13 "$cache:/var/cache/tolvane" "$cache/debs:/var/cache/apt/archives"
+    mapfile -t packages < <(grep -v '^#' tools/windows/packages.txt)
+    in_root tools/install-packages.sh "${packages[@]}" googletest wine wine64 fonts-dejavu-core
+    in_root tools/qt/build-qt.sh windows /var/cache/tolvane
+    in_root tools/mutants.sh --in-windows-root "${@:2}"
+    exit ;;
+  --in-windows-root) shift; platform=windows configure=(--preset windows-tests) ;;
   *) tools/setup.sh >/dev/null ;;  # the packages the suite needs
 esac
 list=$(realpath "${1:-tools/mutants.txt}")
@@ -25,19 +37,36 @@ ln -s "$PWD/.git" "$scratch/.git"  # the packages take their date from the commi
 cd "$scratch"
 export QT_QPA_PLATFORM=offscreen
 
+# Each returns 2 when the build fails, 1 when the checks do.
 suite_passes() {
   cmake --build build >/dev/null 2>&1 || return 2
   ctest --test-dir build --stop-on-failure >/dev/null 2>&1
 }
+windows_archive_reproducible() {
+  rm -rf build-archive
+  { cmake --preset windows -B build-archive && cmake --build build-archive; } >/dev/null 2>&1 || return 2
+  { tools/make-packages.sh build-archive &&
+    tools/rebuild-elsewhere.sh build-archive --preset windows; } >/dev/null 2>&1
+}
+checks_pass() {  # checks_pass TAG
+  if [[ $platform == windows && $1 == archive ]]; then
+    windows_archive_reproducible
+  else
+    suite_passes
+  fi
+}
 
-# shellcheck disable=SC2086 # a list of words
-cmake -S . -B build -G Ninja ${TOLVANE_CMAKE_ARGS:-} >/dev/null
+cmake -S . -B build "${configure[@]}" >/dev/null
 suite_passes || { echo "the suite fails without any fault planted" >&2; exit 1; }
+if [ "$platform" = windows ]; then
+  windows_archive_reproducible ||
+    { echo "the Windows archive is not reproducible without any fault planted" >&2; exit 1; }
+fi
 
 caught=0 survived=0 total=0 skipped=0
-while IFS='|' read -r file find replace meaning only; do
+while IFS='|' read -r file find replace meaning tag; do
   [[ -z "$file" || "$file" == \#* ]] && continue
-  if [[ -n "$only" && "$only" != "$platform" ]]; then
+  if [[ $tag == linux && $platform != linux ]]; then
     skipped=$((skipped + 1)); echo "skipped   $meaning (Linux packages only)"; continue
   fi
   total=$((total + 1))
@@ -45,7 +74,7 @@ while IFS='|' read -r file find replace meaning only; do
   FIND=$find REPLACE=$replace perl -0pi -e 's/\Q$ENV{FIND}\E/$ENV{REPLACE}/ or exit 3' "$file" ||
     { echo "cannot plant: $meaning ($file: text not found)" >&2; exit 1; }
   status=0
-  suite_passes || status=$?
+  checks_pass "$tag" || status=$?
   if ((status == 2)); then
     caught=$((caught + 1)); echo "caught    $meaning (the build fails)"
   elif ((status == 0)); then

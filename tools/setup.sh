@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 
-tools/install-packages.sh cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev "$@"
+tools/install-packages.sh cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev \
+  dpkg-dev zip "$@"
 
 # shellcheck disable=SC2086 # CMAKE_ARGS is a list of words
 [ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-}

@@ -1,6 +1,7 @@
 # Tolvane for Windows: a program without a console window, with its icon
 # and version in its resources, and the folder a user unzips, which holds
-# everything it loads. tools/make-windows-zip.sh builds and packs it.
+# everything it loads and the licences of all it holds.
+# tools/make-windows-zip.sh builds it and packs it (tools/make-packages.sh).
 include(packaging/Developer.cmake)
 enable_language(RC)
 configure_file(packaging/windows/tolvane.rc.in ${PROJECT_BINARY_DIR}/tolvane.rc @ONLY)
@@ -29,42 +30,42 @@ install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6
 # Qt looks for its plugins in these folders beside the program.
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QModernWindowsStylePlugin> DESTINATION styles)
-# The compiler's own run-time libraries, which Qt's DLLs need as well.
+# The compiler's own run-time libraries, which Qt's DLLs need as well, with
+# Debian's record of their copyright and licences (the GPL with the GCC
+# Runtime Library Exception; winpthreads' own notice), found through the
+# package each comes from.
 foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT IS_ABSOLUTE "${path}")
     message(FATAL_ERROR "The compiler cannot find ${dll}")
   endif()
+  file(REAL_PATH ${path} path)
+  execute_process(COMMAND dpkg-query --search ${path}
+    OUTPUT_VARIABLE owner COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX REPLACE ":.*" "" package "${owner}")
   install(FILES ${path} DESTINATION .)
+  install(FILES /usr/share/doc/${package}/copyright
+    DESTINATION runtime-licences RENAME ${package}-copyright.txt)
 endforeach()
-# What Qt's licence asks of whoever passes its DLLs on: the LGPL and the GPL
-# it builds on, where the DLLs' source comes from, Debian's record of every
-# file's copyright, and the notices and licences of the libraries built into
-# Qt Core, Gui and Widgets. tools/windows/build-qt.sh keeps them with Qt.
-set(qt_licences ${QT6_INSTALL_PREFIX}/licences)
-install(FILES ${qt_licences}/LGPL-3.0-only.txt ${qt_licences}/GPL-3.0-only.txt
-  ${qt_licences}/qt-source.txt ${qt_licences}/debian-copyright.txt DESTINATION qt-licences)
-set(licence_ids "")
-foreach(library 3rdparty-blake2 3rdparty-D3D12MemoryAllocator 3rdparty-double-conversion
-    3rdparty-easing 3rdparty-freetype 3rdparty-harfbuzz-ng 3rdparty-icc 3rdparty-libpng
-    3rdparty-md4 3rdparty-md4c 3rdparty-md5 3rdparty-pcre2 3rdparty-rfc6234 3rdparty-sha1
-    3rdparty-sha3 3rdparty-siphash 3rdparty-tinycbor 3rdparty-zlib corelib-mimetypes-3rdparty)
-  file(GLOB notices ${qt_licences}/3rdparty/${library}-*)
-  string(REPLACE "3rdparty-" "" name ${library})
-  foreach(notice IN LISTS notices)
-    string(REPLACE "${qt_licences}/3rdparty/${library}-" "" file_name ${notice})
-    install(FILES ${notice} DESTINATION qt-licences/${name} RENAME ${file_name})
-  endforeach()
-  file(READ ${qt_licences}/3rdparty/${library}-qt_attribution.json attribution)
-  string(REGEX MATCHALL "\"LicenseId\": \"[^\"]*\"" ids "${attribution}")
-  string(REGEX MATCHALL "[A-Za-z0-9.+-]+" words "${ids}")
-  list(APPEND licence_ids ${words})
-endforeach()
-# The texts of the licences those notices name.
-list(REMOVE_DUPLICATES licence_ids)
-foreach(id IN LISTS licence_ids)
-  if(EXISTS ${qt_licences}/${id}.txt AND NOT id MATCHES "^(OR|AND|WITH)$")
-    install(FILES ${qt_licences}/${id}.txt DESTINATION qt-licences)
-  endif()
-endforeach()
+install(FILES /usr/share/common-licenses/GPL-3 DESTINATION runtime-licences RENAME GPL-3.txt)
+# Symbols are of no use to a user.
+install(CODE "
+  file(GLOB_RECURSE dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \${dlls} COMMAND_ERROR_IS_FATAL ANY)")
+
+# What Qt's licence and the licences of the code built into Qt ask of
+# whoever passes its DLLs on, gathered from the Qt that
+# tools/qt/build-qt.sh built; a licence without its text stops here.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+execute_process(COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/packaging/qt_notices.py
+  ${QT6_INSTALL_PREFIX} ${PROJECT_BINARY_DIR}/qt-licences COMMAND_ERROR_IS_FATAL ANY)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/qt-licences/ DESTINATION qt-licences)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME tolvane)
+set(CPACK_PACKAGE_VENDOR ${developer_name})
+set(CPACK_PACKAGE_FILE_NAME tolvane-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

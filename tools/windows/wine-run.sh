@@ -9,7 +9,7 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="${WINEPREFIX:-/var/tmp/tolvane-wine}"
-WINEPATH="$(windows_path /opt/qt6-win64/bin);$(windows_path "$runtime")"
+WINEPATH="$(windows_path /opt/qt6-windows/bin);$(windows_path "$runtime")"
 WINEPATH="$WINEPATH;$(windows_path /usr/x86_64-w64-mingw32/lib)"
 export WINEPATH
 WINEQT_QPA_FONTDIR=$(windows_path /usr/share/fonts/truetype/dejavu)

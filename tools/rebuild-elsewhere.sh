@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Proves the packages in BUILD_DIR reproducible: builds the same sources a
+# second time in another folder, on another kind of file system where there
+# is one, from files dated otherwise, under another umask, time zone and
+# locale, with the build folder beside the sources where the first was in
+# them (or the other way round), packs them with tools/make-packages.sh and
+# fails unless every package comes out the same to the byte.
+# Usage: tools/rebuild-elsewhere.sh BUILD_DIR [configure argument ...]
+#   the arguments configure the second build as the first was configured
+#   SOURCE_DATE_EPOCH  as for tools/make-packages.sh
+set -euo pipefail
+shopt -s inherit_errexit
+build=$(realpath "$1")
+cd "$(dirname "$0")/.."
+mapfile -t packages < <(cd "$build" && find . -maxdepth 1 \( -name '*.zip' -o -name '*.deb' \) -printf '%P\n')
+((${#packages[@]})) || { echo "No packages in $build to compare" >&2; exit 1; }
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH
+
+again=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
+trap 'rm -rf "$again"' EXIT
+mkdir "$again/src"
+git ls-files -z | xargs -0 cp --parents -t "$again/src"
+find "$again/src" -exec touch -h -d '2001-02-03 04:05:06' {} +
+case $build in
+  "$PWD"/*) second=$again/build ;;
+  *) second=$again/src/build ;;
+esac
+echo "== Building it again in $second"
+(
+  umask 002
+  export TZ=XYZ-13:45 LC_ALL=C TMPDIR=$again
+  cd "$again/src"
+  cmake -S . -B "$second" "${@:2}"
+  cmake --build "$second"
+  tools/make-packages.sh "$second"
+)
+different=()
+for package in "${packages[@]}"; do
+  cmp "$build/$package" "$second/$package" || different+=("$package")
+done
+((${#different[@]} == 0)) || {
+  echo "Built elsewhere, ${different[*]} came out otherwise; diffoscope shows where" >&2
+  exit 1
+}
+echo "== ${packages[*]}: the same, byte for byte, when built elsewhere"
