@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
   QApplication::setFont(withDialogFaces(QApplication::font()));
   tolvane::MainWindow window;
-  window.show();
+  // Normal, not maximized: a browser page maximizes a window unless told
+  // otherwise, and Tolvane's has one size.
+  window.showNormal();
   return QApplication::exec();
 }

@@ -9,11 +9,16 @@ namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("tolvane::Shell", text); }
 
+// Shown without a nested event loop, which a browser page cannot run: the
+// box is modal, so the window takes no click or key until the user
+// dismisses it, and it deletes itself then.
 void showMessage(QWidget* parent, const QString& title, const QString& prompt,
                  QMessageBox::Icon icon = QMessageBox::NoIcon) {
-  QMessageBox box(icon, title, prompt, QMessageBox::Ok, parent);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
+  auto* box = new QMessageBox(icon, title, prompt, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setTextFormat(Qt::PlainText);
+  box->setWindowModality(Qt::ApplicationModal);
+  box->show();
 }
 
 }  // namespace

@@ -11,13 +11,14 @@ namespace tolvane {
 QString aboutPrompt();
 QString helpPrompt();
 
-// Modal boxes with a single OK button and no icon; they return when the
-// user dismisses them, however that is done.
+// Modal boxes with a single OK button and no icon. They return at once;
+// the window takes no input until the user dismisses the box.
 void showAbout(QWidget* parent);
 void showHelp(QWidget* parent);
 
-// Tells the user that a command stopped part-way; whatever it had written
-// stays, and the window goes on working.
+// Tells the user, in a modal box, that a command stopped part-way; whatever
+// it had written stays, and the window goes on working once the box is
+// dismissed.
 void showRunTimeError(QWidget* parent, const QString& what);
 
 }  // namespace tolvane
