@@ -2,8 +2,12 @@
 # Builds in Release (build-release/) and runs every benchmark: the table
 # generator beside its lower bound, Create Code through the real window, and
 # start-up time and peak memory of the window beside an empty Qt window,
-# offscreen and under Xvfb. Figures and their reading: docs/performance.md.
+# offscreen and under Xvfb. With --web, what the web archive costs to open
+# in Chromium beside its floor (bench/web_bench.py), from what
+# tools/make-web-zip.sh wrote to build-web/. Figures and their reading:
+# docs/performance.md.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")"
 probes=build-release/bench
 
@@ -30,6 +34,14 @@ startup() {
        "ratio $(awk "BEGIN {printf \"%.2f\", $window / $empty}")"
 }
 
+if [ "${1:-}" = "--web" ]; then
+  tools/install-packages.sh chromium chromium-driver python3-selenium python3-brotli
+  site=$(mktemp -d)
+  trap 'rm -rf "$site"' EXIT
+  (cd "$site" && cmake -E tar xf "$OLDPWD"/build-web/tolvane-*-web.zip)
+  /usr/bin/python3 bench/web_bench.py "$site" build-web/floor
+  exit
+fi
 if [ "${1:-}" = "--startup-on-display" ]; then
   startup "$2"
   exit 0

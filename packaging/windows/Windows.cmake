@@ -11,10 +11,10 @@ set_target_properties(tolvane PROPERTIES WIN32_EXECUTABLE ON)
 # The manual, in Windows words and with Windows line ends.
 set(readme ${PROJECT_BINARY_DIR}/readme.txt)
 add_custom_command(OUTPUT ${readme}
-  COMMAND awk -f ${PROJECT_SOURCE_DIR}/packaging/windows/readme.awk
+  COMMAND awk -v line_end=crlf -f ${PROJECT_SOURCE_DIR}/packaging/readme.awk
           ${PROJECT_SOURCE_DIR}/packaging/windows/readme-sections.txt
           ${PROJECT_SOURCE_DIR}/packaging/readme.txt > ${readme}
-  DEPENDS packaging/windows/readme.awk packaging/windows/readme-sections.txt
+  DEPENDS packaging/readme.awk packaging/windows/readme-sections.txt
           packaging/readme.txt)
 add_custom_target(windows_readme ALL DEPENDS ${readme})
 
@@ -54,18 +54,6 @@ install(CODE "
   file(GLOB_RECURSE dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
   execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \${dlls} COMMAND_ERROR_IS_FATAL ANY)")
 
-# What Qt's licence and the licences of the code built into Qt ask of
-# whoever passes its DLLs on, gathered from the Qt that
-# tools/qt/build-qt.sh built; a licence without its text stops here.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-execute_process(COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/packaging/qt_notices.py
-  ${QT6_INSTALL_PREFIX} ${PROJECT_BINARY_DIR}/qt-licences COMMAND_ERROR_IS_FATAL ANY)
-install(DIRECTORY ${PROJECT_BINARY_DIR}/qt-licences/ DESTINATION qt-licences)
-
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME tolvane)
-set(CPACK_PACKAGE_VENDOR ${developer_name})
-set(CPACK_PACKAGE_FILE_NAME tolvane-${PROJECT_VERSION}-win64)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
-include(CPack)
+set(archive_platform win64)
+include(packaging/QtArchive.cmake)

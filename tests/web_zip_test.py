@@ -1,0 +1,246 @@
+#!/usr/bin/python3
+"""Tries the web archive as a user meets it: unzipped, served by a plain
+static server on the loopback and opened in Debian's headless Chromium, at
+device pixel ratio 1 and 1.5. The page must be titled "Tolvane" and show
+the window, at its own size times the ratio, with its colours in place;
+cells tick by mouse and by Space; Create Code writes the right tables,
+which Ctrl+C puts on the browser's clipboard; About and Help open modal
+boxes (a click on a cell changes nothing while one is open) that Enter
+closes; Exit ends Tolvane and the page says so. On a failure the page's
+picture is kept, in SCREENSHOT_DIR or else beside the archive.
+
+Usage: web_zip_test.py ZIP [SCREENSHOT_DIR]
+"""
+import functools
+import http.server
+import io
+import pathlib
+import sys
+import tempfile
+import threading
+import time
+import zipfile
+
+from PIL import Image
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.keys import Keys
+
+BACKGROUND = (0x00, 0x00, 0x40)
+CLIENT_SIZE = (360, 326)  # logical pixels
+# Logical pixels of the client area below the menu bar, and the colour
+# there: the first cell of each register, the background, the register
+# labels and the notices.
+SPOTS = [(17, 9, "ffff00"), (81, 9, "0000ff"), (209, 9, "ff0000"), (17, 121, "ffff00"),
+         (2, 2, "000040"), (350, 320, "000040"), (56, 160, "ffff00"), (56, 200, "0000ff"),
+         (56, 240, "ff0000"), (350, 275, "000000"), (210, 308, "000000")]
+CHECK_141, CHECK_145, CREATE_CODE = (31, 127), (95, 127), (276, 160)
+CHECK_1 = (31, 15)
+BOXES = {"PF0": (144, 160), "PF1": (144, 200), "PF2": (144, 240)}
+TABLES = {"PF0": "10, 00, 00, 00, 00, 00, 00, 00", "PF1": "C0, 00, 00, 00, 00, 00, 00, 00",
+          "PF2": "00, 00, 00, 00, 00, 00, 00, 00"}
+# Every text on the page, the window titles Qt draws in its shadow DOM too.
+PAGE_TEXT = """
+  const texts = [];
+  const walk = (node) => {
+    if (node.shadowRoot) walk(node.shadowRoot);
+    for (const child of node.children || []) walk(child);
+    if (node.nodeType === 1 && node.offsetParent !== null && node.childElementCount === 0)
+      texts.push(node.textContent);
+  };
+  walk(document.body);
+  return texts.join("\\n");
+"""
+
+
+class Failure(Exception):
+    pass
+
+
+class Page:
+    """The page in a headless Chromium at one device pixel ratio."""
+
+    def __init__(self, url, ratio, profile):
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                         "--no-first-run", "--disable-background-networking",
+                         "--disable-component-update", "--disable-sync",
+                         "--window-size=800,600", f"--force-device-scale-factor={ratio}",
+                         f"--user-data-dir={profile}"]:
+            options.add_argument(argument)
+        self.ratio = ratio
+        self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        origin = url.rstrip("/")
+        self.driver.execute_cdp_cmd("Browser.grantPermissions", {
+            "origin": origin, "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+        self.driver.get(url)
+        self.corner = None
+
+    def close(self):
+        self.driver.quit()
+
+    def picture(self):
+        return Image.open(io.BytesIO(self.driver.get_screenshot_as_png())).convert("RGB")
+
+    def text(self):
+        return self.driver.execute_script(PAGE_TEXT)
+
+    def wait_for(self, what, test, seconds=20):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if test():
+                return
+            time.sleep(0.1)
+        raise Failure(f"no {what} after {seconds} s")
+
+    def find_window(self):
+        """The client area's top-left corner, in device pixels: where the
+        window's dark blue background starts."""
+        def found():
+            picture = self.picture()
+            width, height = picture.size
+            pixels = picture.load()
+            for y in range(height):
+                for x in range(width):
+                    if pixels[x, y] == BACKGROUND:
+                        self.corner = (x, y)
+                        self.shot = picture
+                        return True
+            return False
+        self.wait_for("dark blue window", found)
+
+    def device(self, x, y):
+        return (self.corner[0] + int((x + 0.5) * self.ratio),
+                self.corner[1] + int((y + 0.5) * self.ratio))
+
+    def colour_at(self, picture, x, y):
+        return "%02x%02x%02x" % picture.getpixel(self.device(x, y))
+
+    def click(self, x, y):
+        device_x, device_y = self.device(x, y)
+        actions = ActionBuilder(self.driver)
+        actions.pointer_action.move_to_location(device_x / self.ratio, device_y / self.ratio)
+        actions.pointer_action.click()
+        actions.perform()
+        time.sleep(0.3)
+
+    def keys(self, *keys):
+        ActionChains(self.driver).send_keys(*keys).perform()
+        time.sleep(0.3)
+
+    def chord(self, modifier, key):
+        ActionChains(self.driver).key_down(modifier).send_keys(key).key_up(modifier).perform()
+        time.sleep(0.3)
+
+    def clipboard(self):
+        return self.driver.execute_async_script(
+            "navigator.clipboard.readText().then(arguments[0], e => arguments[0]('! ' + e))")
+
+
+def check_window(page):
+    if page.driver.title != "Tolvane":
+        raise Failure(f'the page is titled "{page.driver.title}"')
+    page.find_window()
+    picture = page.picture()
+    for x, y, want in SPOTS:
+        got = page.colour_at(picture, x, y)
+        if got != want:
+            raise Failure(f"#{got} at {x},{y}, not #{want}")
+    # The window's own size, times the ratio: its background ends there.
+    right = page.device(CLIENT_SIZE[0] - 1, 2)
+    beyond = page.device(CLIENT_SIZE[0] + 1, 2)
+    if picture.getpixel(right) != BACKGROUND or picture.getpixel(beyond) == BACKGROUND:
+        raise Failure(f"the client area is not {CLIENT_SIZE[0]} pixels wide at {page.ratio}x")
+
+
+def tables(page):
+    read = {}
+    for register, (x, y) in BOXES.items():
+        page.driver.execute_script("navigator.clipboard.writeText('')")
+        page.click(x, y)
+        page.chord(Keys.CONTROL, "a")
+        page.chord(Keys.CONTROL, "c")
+        read[register] = page.clipboard()
+    return read
+
+
+def check_tables(page):
+    page.click(*CHECK_141)
+    page.click(*CHECK_145)
+    page.keys(Keys.TAB, Keys.SPACE)
+    page.click(*CREATE_CODE)
+    read = tables(page)
+    if read != TABLES:
+        raise Failure(f"the tables read {read}")
+
+
+def check_box(page, keys, title, shots):
+    page.chord(Keys.ALT, keys[0])
+    page.keys(keys[1])
+    page.wait_for(f'box titled "{title}"', lambda: title in page.text().split("\n"), 5)
+    if shots:
+        page.picture().save(shots / f"web-{page.ratio}x-{title.replace(' ', '-')}.png")
+    page.click(*CHECK_1)  # the window takes no click while the box is open
+    page.keys(Keys.ENTER)
+    page.wait_for(f'"{title}" closed', lambda: title not in page.text().split("\n"), 5)
+    page.click(*CREATE_CODE)
+    if tables(page) != TABLES:
+        raise Failure(f"a click under the {title} box reached the window")
+
+
+def check_exit(page):
+    page.chord(Keys.ALT, "f")
+    page.keys("x")
+    page.wait_for("word that Tolvane has ended",
+                  lambda: "Tolvane has ended. Reload the page to start it again." in page.text())
+
+
+def serve(folder):
+    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
+    handler.extensions_map = {**handler.extensions_map, ".wasm": "application/wasm"}
+    handler.log_message = lambda *args: None
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def main(archive, shots):
+    archive = pathlib.Path(archive).resolve()
+    shots = pathlib.Path(shots).resolve() if shots else None
+    if shots:
+        shots.mkdir(parents=True, exist_ok=True)
+    with tempfile.TemporaryDirectory() as scratch:
+        folder = pathlib.Path(scratch) / "site"
+        zipfile.ZipFile(archive).extractall(folder)
+        server = serve(folder)
+        url = f"http://localhost:{server.server_address[1]}/"
+        for ratio in (1, 1.5):
+            page = Page(url, ratio, pathlib.Path(scratch) / f"profile-{ratio}")
+            try:
+                check_window(page)
+                if shots:
+                    page.picture().save(shots / f"web-{ratio}x.png")
+                check_tables(page)
+                check_box(page, ("s", "a"), "About Tolvane", shots)
+                check_box(page, ("s", "h"), "Help", shots)
+                if shots:
+                    page.picture().save(shots / f"web-{ratio}x-tables.png")
+                check_exit(page)
+            except Failure as failure:
+                picture = (shots or archive.parent) / f"web-{ratio}x-failed.png"
+                page.picture().save(picture)
+                sys.exit(f"FAIL ({ratio}x): {failure}\nThe page as it was: {picture}")
+            finally:
+                page.close()
+            print(f"   {ratio}x: window, colours, tables, clipboard, About, Help and Exit: right")
+        server.shutdown()
+    print("The web archive works in Chromium at 1x and 1.5x")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) not in (2, 3):
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2] if len(sys.argv) == 3 else None)

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Writes the web archive, build-web/tolvane-VERSION-web.zip, from this
+# repository's HEAD: Tolvane for the browser, compiled to WebAssembly in a
+# fresh Debian 13 root with Debian's emscripten against Qt built from
+# Debian 13's own source, and built twice to prove it the same; beside it
+# the exact source of its Qt and of Tolvane, and the logs
+# (tools/platform-zip.sh). Run as root on Debian 12 or 13.
+# Usage: tools/make-web-zip.sh   (TOLVANE_CACHE, DEBIAN_MIRROR and
+#   SOURCE_DATE_EPOCH as for tools/platform-zip.sh)
+set -euo pipefail
+shopt -s inherit_errexit
+cd "$(dirname "$0")/.."
+source tools/platform-zip.sh
+# Qt's configure for the browser insists on an emscripten SDK's variable;
+# Debian's emscripten is no SDK, and tools/qt/web.options names it instead.
+make_platform_zip web "$PWD/build-web" EMSDK=/usr/share/emscripten
+echo "== The floor the page is measured against (./bench.sh --web), in build-web/floor"
+in_root_logged "$PWD/build-web/logs/floor.log" sh -c 'cmake --build /build/web --target one_line_window &&
+  mkdir /out/floor && cp /build/web/bench/one_line_window.* /build/web/bench/qtloader.js /out/floor/'
