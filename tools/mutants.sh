@@ -23,7 +23,8 @@ case "${1:-}" in
     mapfile -t packages < <(grep -v '^#' tools/windows/packages.txt)
     in_root tools/install-packages.sh "${packages[@]}" googletest wine wine64 fonts-dejavu-core
     in_root tools/qt/build-qt.sh windows /var/cache/tolvane
-    in_root tools/mutants.sh --in-windows-root "${@:2}"
+    cp "${2:-tools/mutants.txt}" "$debian_root_dir/tmp/mutants.txt"
+    in_root tools/mutants.sh --in-windows-root /tmp/mutants.txt
     exit ;;
   --in-windows-root) shift; platform=windows configure=(--preset windows-tests) ;;
   *) tools/setup.sh >/dev/null ;;  # the packages the suite needs
