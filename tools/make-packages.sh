@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Writes the packages a built tree is configured for (on Linux the ZIP
-# archive and the Debian package, for Windows the ZIP archive), the same
-# bytes for the same commit wherever and whenever they are made. The umask,
-# time zone and locale are fixed here, and every date inside is the
-# release's time: SOURCE_DATE_EPOCH where the builder sets it (as Debian's
-# tools do), otherwise the date of the commit.
+# archive and the Debian package, for Windows and the browser the ZIP
+# archive), the same bytes for the same commit wherever and whenever they
+# are made. The umask, time zone and locale are fixed here, and every date
+# inside is the release's time: SOURCE_DATE_EPOCH where the builder sets it
+# (as Debian's tools do), otherwise the date of the commit.
 # Usage: tools/make-packages.sh [BUILD_DIR]   (default build)
 set -euo pipefail
 shopt -s inherit_errexit
