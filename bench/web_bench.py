@@ -9,19 +9,17 @@ Usage: web_bench.py SITE_DIR FLOOR_DIR [RUNS]
   SITE_DIR   the unzipped web archive (index.html)
   FLOOR_DIR  the floor's build output (one_line_window.html)
 """
-import brotli
-import functools
 import gzip
-import http.server
 import pathlib
 import statistics
 import sys
 import tempfile
-import threading
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+import brotli
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
+from browser import chromium, serve  # noqa: E402
 
 CLIENT_SIZE = (360, 326)
 # Records performance.now() (milliseconds from navigation) when a canvas at
@@ -60,15 +58,6 @@ def downloads(folder):
     return sizes
 
 
-def serve(folder):
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
-    handler.extensions_map = {**handler.extensions_map, ".wasm": "application/wasm"}
-    handler.log_message = lambda *args: None
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return f"http://localhost:{server.server_address[1]}/"
-
-
 def first_window_ms(driver, url):
     driver.get("about:blank")
     driver.get(url)
@@ -82,15 +71,8 @@ def first_window_ms(driver, url):
 
 
 def main(site, floor, runs):
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
     with tempfile.TemporaryDirectory() as profile:
-        for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                         "--no-first-run", "--disable-background-networking",
-                         "--disable-component-update", "--disable-sync", "--window-size=800,600",
-                         f"--user-data-dir={profile}"]:
-            options.add_argument(argument)
-        driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        driver = chromium(profile)
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": FIRST_WINDOW})
         pages = {"Tolvane": serve(site) + "index.html",
                  "floor": serve(floor) + "one_line_window.html"}

@@ -11,22 +11,20 @@ picture is kept, in SCREENSHOT_DIR or else beside the archive.
 
 Usage: web_zip_test.py ZIP [SCREENSHOT_DIR]
 """
-import functools
-import http.server
 import io
 import pathlib
 import sys
 import tempfile
-import threading
 import time
 import zipfile
 
 from PIL import Image
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
+from browser import chromium, serve  # noqa: E402
 
 BACKGROUND = (0x00, 0x00, 0x40)
 CLIENT_SIZE = (360, 326)  # logical pixels
@@ -63,16 +61,8 @@ class Page:
     """The page in a headless Chromium at one device pixel ratio."""
 
     def __init__(self, url, ratio, profile):
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                         "--no-first-run", "--disable-background-networking",
-                         "--disable-component-update", "--disable-sync",
-                         "--window-size=800,600", f"--force-device-scale-factor={ratio}",
-                         f"--user-data-dir={profile}"]:
-            options.add_argument(argument)
         self.ratio = ratio
-        self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        self.driver = chromium(profile, ratio)
         origin = url.rstrip("/")
         self.driver.execute_cdp_cmd("Browser.grantPermissions", {
             "origin": origin, "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
@@ -198,15 +188,6 @@ def check_exit(page):
                   lambda: "Tolvane has ended. Reload the page to start it again." in page.text())
 
 
-def serve(folder):
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
-    handler.extensions_map = {**handler.extensions_map, ".wasm": "application/wasm"}
-    handler.log_message = lambda *args: None
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
-
-
 def main(archive, shots):
     archive = pathlib.Path(archive).resolve()
     shots = pathlib.Path(shots).resolve() if shots else None
@@ -215,8 +196,7 @@ def main(archive, shots):
     with tempfile.TemporaryDirectory() as scratch:
         folder = pathlib.Path(scratch) / "site"
         zipfile.ZipFile(archive).extractall(folder)
-        server = serve(folder)
-        url = f"http://localhost:{server.server_address[1]}/"
+        url = serve(folder)
         for ratio in (1, 1.5):
             page = Page(url, ratio, pathlib.Path(scratch) / f"profile-{ratio}")
             try:
@@ -236,7 +216,6 @@ def main(archive, shots):
             finally:
                 page.close()
             print(f"   {ratio}x: window, colours, tables, clipboard, About, Help and Exit: right")
-        server.shutdown()
     print("The web archive works in Chromium at 1x and 1.5x")
 
 

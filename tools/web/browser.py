@@ -1,0 +1,32 @@
+"""What the web archive's test and benchmark share: a folder served on the
+loopback by a plain static server, and Debian's Chromium, headless, with
+nothing of its own fetched from the network."""
+import functools
+import http.server
+import threading
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+
+def serve(folder):
+    """Serves the folder until the program ends; returns its address."""
+    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
+    handler.extensions_map = {**handler.extensions_map, ".wasm": "application/wasm"}
+    handler.log_message = lambda *args: None
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return f"http://localhost:{server.server_address[1]}/"
+
+
+def chromium(profile, ratio=1):
+    """Debian's headless Chromium at a device pixel ratio, with a profile
+    folder of its own."""
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                     "--no-first-run", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync", "--window-size=800,600",
+                     f"--force-device-scale-factor={ratio}", f"--user-data-dir={profile}"]:
+        options.add_argument(argument)
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
