@@ -11,8 +11,9 @@ set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 source tools/platform-zip.sh
-# Qt's configure for the browser insists on an emscripten SDK's variable;
-# Debian's emscripten is no SDK, and tools/qt/web.options names it instead.
+# Qt for the browser insists on an emscripten SDK's variable, when it is
+# built and when programs are (the web preset sets it there); Debian's
+# emscripten is no SDK, but the variable naming its folder serves.
 make_platform_zip web "$PWD/build-web" EMSDK=/usr/share/emscripten
 echo "== The floor the page is measured against (./bench.sh --web), in build-web/floor"
 in_root_logged "$PWD/build-web/logs/floor.log" sh -c 'cmake --build /build/web --target one_line_window &&
