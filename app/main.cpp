@@ -4,6 +4,10 @@
 
 #include "ui/main_window.h"
 
+#ifdef Q_OS_WASM
+#include <emscripten.h>
+#endif
+
 namespace {
 
 // The desktop's font, followed by the usual dialog faces of Windows and
@@ -26,6 +30,12 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Tolvane"));
   QApplication::setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
   QApplication::setFont(withDialogFaces(QApplication::font()));
+#ifdef Q_OS_WASM
+  // A page has no process that ends with the event loop: end its runtime,
+  // and the page says that Tolvane has ended.
+  QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                   [] { emscripten_force_exit(0); });
+#endif
   tolvane::MainWindow window;
   // Normal, not maximized: a browser page maximizes a window unless told
   // otherwise, and Tolvane's has one size.

@@ -29,9 +29,9 @@ from browser import chromium, serve  # noqa: E402
 BACKGROUND = (0x00, 0x00, 0x40)
 CLIENT_SIZE = (360, 326)  # logical pixels
 # Logical pixels of the client area below the menu bar, and the colour
-# there: the first cell of each register, the background, the register
-# labels and the notices.
-SPOTS = [(17, 9, "ffff00"), (81, 9, "0000ff"), (209, 9, "ff0000"), (17, 121, "ffff00"),
+# there: the corners of the first cells of each register, the background,
+# the register labels and the notices.
+SPOTS = [(16, 8, "ffff00"), (80, 8, "0000ff"), (208, 8, "ff0000"), (16, 120, "ffff00"),
          (2, 2, "000040"), (350, 320, "000040"), (56, 160, "ffff00"), (56, 200, "0000ff"),
          (56, 240, "ff0000"), (350, 275, "000000"), (210, 308, "000000")]
 CHECK_141, CHECK_145, CREATE_CODE = (31, 127), (95, 127), (276, 160)
@@ -88,16 +88,25 @@ class Page:
 
     def find_window(self):
         """The client area's top-left corner, in device pixels: where the
-        window's dark blue background starts."""
+        window's dark blue background starts, in a run as wide as the
+        client area (the icon in the title bar has some dark blue too)."""
+        run = int(CLIENT_SIZE[0] * self.ratio) - 2
+
         def found():
             picture = self.picture()
             width, height = picture.size
             pixels = picture.load()
             for y in range(height):
-                for x in range(width):
-                    if pixels[x, y] == BACKGROUND:
-                        self.corner = (x, y)
-                        self.shot = picture
+                x = 0
+                while x < width:
+                    if pixels[x, y] != BACKGROUND:
+                        x += 1
+                        continue
+                    start = x
+                    while x < width and pixels[x, y] == BACKGROUND:
+                        x += 1
+                    if x - start >= run:
+                        self.corner = (start, y)
                         return True
             return False
         self.wait_for("dark blue window", found)

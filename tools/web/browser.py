@@ -1,7 +1,6 @@
 """What the web archive's test and benchmark share: a folder served on the
 loopback by a plain static server, and Debian's Chromium, headless, with
 nothing of its own fetched from the network."""
-import functools
 import http.server
 import threading
 
@@ -11,10 +10,17 @@ from selenium.webdriver.chrome.service import Service
 
 def serve(folder):
     """Serves the folder until the program ends; returns its address."""
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
-    handler.extensions_map = {**handler.extensions_map, ".wasm": "application/wasm"}
-    handler.log_message = lambda *args: None
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    class Handler(http.server.SimpleHTTPRequestHandler):
+        extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                          ".wasm": "application/wasm"}
+
+        def __init__(self, *args, **kwargs):
+            super().__init__(*args, directory=folder, **kwargs)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return f"http://localhost:{server.server_address[1]}/"
 
@@ -26,7 +32,7 @@ def chromium(profile, ratio=1):
     options.binary_location = "/usr/bin/chromium"
     for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync", "--window-size=800,600",
+                     "--disable-component-update", "--disable-sync", "--window-size=1280,900",
                      f"--force-device-scale-factor={ratio}", f"--user-data-dir={profile}"]:
         options.add_argument(argument)
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
