@@ -4,10 +4,11 @@ static server on the loopback and opened in Debian's headless Chromium, at
 device pixel ratio 1 and 1.5. The page must be titled "Tolvane" and show
 the window, at its own size times the ratio, with its colours in place;
 cells tick by mouse and by Space; Create Code writes the right tables,
-which Ctrl+C puts on the browser's clipboard; About and Help open modal
-boxes (a click on a cell changes nothing while one is open) that Enter
-closes; Exit ends Tolvane and the page says so. On a failure the page's
-picture is kept, in SCREENSHOT_DIR or else beside the archive.
+which Ctrl+C puts on the browser's clipboard, and Ctrl+V pastes from it;
+About and Help open modal boxes (a click on a cell changes nothing while
+one is open) that Enter closes; Exit ends Tolvane and the page says so.
+On a failure the page's picture is kept, in SCREENSHOT_DIR or else beside
+the archive.
 
 Usage: web_zip_test.py ZIP [SCREENSHOT_DIR]
 """
@@ -174,6 +175,13 @@ def check_tables(page):
     read = tables(page)
     if read != TABLES:
         raise Failure(f"the tables read {read}")
+    # Ctrl+V pastes the browser's clipboard into a box.
+    page.driver.execute_script("navigator.clipboard.writeText('pasted')")
+    page.click(*BOXES["PF2"])
+    page.chord(Keys.CONTROL, "a")
+    page.chord(Keys.CONTROL, "v")
+    if tables(page)["PF2"] != "pasted":
+        raise Failure("Ctrl+V pasted nothing into the PF2 box")
 
 
 def check_box(page, keys, title, shots):
