@@ -18,6 +18,7 @@ source tools/debian-root.sh
 
 make_platform_zip() {
   local target=$1 out=$2 cache=${TOLVANE_CACHE:-/var/cache/tolvane} need=13 built packages
+  [ -f "tools/$target/packages.txt" ] || { echo "No platform $target: no tools/$target/packages.txt" >&2; exit 2; }
   # The root and its packages take about 4 GB; building Qt about 8 GB more.
   for built in "$cache/qt/$target"-*; do
     [[ -d $built && $built != *.partial.* ]] && need=5
