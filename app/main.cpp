@@ -33,8 +33,7 @@ int main(int argc, char** argv) {
 #ifdef Q_OS_WASM
   // A page has no process that ends with the event loop: end its runtime,
   // and the page says that Tolvane has ended.
-  QObject::connect(&application, &QCoreApplication::aboutToQuit,
-                   [] { emscripten_force_exit(0); });
+  QObject::connect(&application, &QCoreApplication::aboutToQuit, [] { emscripten_force_exit(0); });
 #endif
   tolvane::MainWindow window;
   // Normal, not maximized: a browser page maximizes a window unless told

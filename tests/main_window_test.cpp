@@ -34,10 +34,10 @@ QString modalBoxShownBy(const std::function<void()>& open, QCheckBox* cell) {
   open();
   const QPointer box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
   if (box == nullptr) return {};
-  const QString shown = QStringLiteral("%1|%2|%3 icon, %4 button")
-                            .arg(box->windowTitle(), box->text(),
-                                 box->icon() == QMessageBox::NoIcon ? "no" : "an")
-                            .arg(box->buttons().size());
+  const QString shown =
+      QStringLiteral("%1|%2|%3 icon, %4 button")
+          .arg(box->windowTitle(), box->text(), box->icon() == QMessageBox::NoIcon ? "no" : "an")
+          .arg(box->buttons().size());
   // Through the window system, as a user's click comes, where modality acts.
   const Qt::CheckState before = cell->checkState();
   QTest::mouseClick(cell->window()->windowHandle(), Qt::LeftButton, {},
