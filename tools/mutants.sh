@@ -17,14 +17,13 @@ cd "$(dirname "$0")/.."
 platform=linux configure=(-G Ninja)
 case "${1:-}" in
   --windows)
-    source tools/debian-root.sh
-    cache=${TOLVANE_CACHE:-/var/cache/tolvane}
-    debian_root 13 "$cache:/var/cache/tolvane" "$cache/debs:/var/cache/apt/archives"
-    mapfile -t packages < <(grep -v '^#' tools/windows/packages.txt)
-    in_root tools/install-packages.sh "${packages[@]}" googletest wine wine64 fonts-dejavu-core
-    in_root tools/qt/build-qt.sh windows /var/cache/tolvane
-    cp "${2:-tools/mutants.txt}" "$debian_root_dir/tmp/mutants.txt"
-    in_root tools/mutants.sh --in-windows-root /tmp/mutants.txt
+    source tools/platform-zip.sh
+    out=$PWD/build-win64/mutants
+    rm -rf "$out"
+    platform_root windows "$out"
+    in_root_logged "$out/logs/wine.log" tools/install-packages.sh googletest wine wine64 fonts-dejavu-core
+    cp "${2:-tools/mutants.txt}" "$out/mutants.txt"
+    in_root tools/mutants.sh --in-windows-root /out/mutants.txt
     exit ;;
   --in-windows-root) shift; platform=windows configure=(--preset windows-tests) ;;
   *) tools/setup.sh >/dev/null ;;  # the packages the suite needs

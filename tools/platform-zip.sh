@@ -1,5 +1,6 @@
 # shellcheck shell=bash
-# Sourced, not run, by tools/make-windows-zip.sh and tools/make-web-zip.sh,
+# Sourced, not run, by tools/make-windows-zip.sh and tools/make-web-zip.sh
+# (and, for platform_root, by tools/test-windows.sh and tools/mutants.sh),
 # from the repository's top folder, as root: the archive of a platform
 # where Tolvane brings its own Qt, built from HEAD in a fresh Debian 13 root
 # (tools/debian-root.sh) with the packages of tools/TARGET/packages.txt,
@@ -9,14 +10,17 @@
 # (tools/rebuild-elsewhere.sh). Into OUT_DIR go the archive, the exact
 # source of its Qt (qt-source/), Tolvane's own source
 # (tolvane-VERSION-source.tar.gz) and the log of every step (logs/).
-#   make_platform_zip TARGET OUT_DIR [VARIABLE=VALUE ...]
-#     the settings are the environment tools/qt/build-qt.sh needs
+#   platform_root TARGET OUT_DIR [VARIABLE=VALUE ...]
+#     makes the root with TARGET's packages and Qt, OUT_DIR at /out there
+#     and the logs in OUT_DIR/logs; the settings are the environment
+#     tools/qt/build-qt.sh needs
+#   make_platform_zip TARGET OUT_DIR [VARIABLE=VALUE ...]  the archive
 #   TOLVANE_CACHE      the cache folder (default /var/cache/tolvane)
 #   DEBIAN_MIRROR      as for tools/in-debian-root.sh
 #   SOURCE_DATE_EPOCH  the dates inside; the commit's date when unset
 source tools/debian-root.sh
 
-make_platform_zip() {
+platform_root() {
   local target=$1 out=$2 cache=${TOLVANE_CACHE:-/var/cache/tolvane} need=13 built packages
   [ -f "tools/$target/packages.txt" ] || { echo "No platform $target: no tools/$target/packages.txt" >&2; exit 2; }
   # The root and its packages take about 4 GB; building Qt about 8 GB more.
@@ -24,17 +28,21 @@ make_platform_zip() {
     [[ -d $built && $built != *.partial.* ]] && need=5
   done
   need_free_space "$need" /var/tmp "$cache"
-  SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-  export SOURCE_DATE_EPOCH
-  rm -rf "$out"
   mkdir -p "$out/logs"
-
-  echo "== For $target from $(git log -1 --format='%h %s' | cut -c1-60) (uncommitted changes are left out)"
   debian_root 13 "$cache:/var/cache/tolvane" "$cache/debs:/var/cache/apt/archives" "$out:/out"
   echo "== Installing the compilers and the host's Qt tools"
   mapfile -t packages < <(grep -v '^#' "tools/$target/packages.txt")
   in_root_logged "$out/logs/packages.log" tools/install-packages.sh "${packages[@]}"
   in_root env "${@:3}" tools/qt/build-qt.sh "$target" /var/cache/tolvane
+}
+
+make_platform_zip() {
+  local target=$1 out=$2
+  SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+  export SOURCE_DATE_EPOCH
+  rm -rf "$out"
+  echo "== For $target from $(git log -1 --format='%h %s' | cut -c1-60) (uncommitted changes are left out)"
+  platform_root "$target" "$out" "${@:3}"
   echo "== Building Tolvane for $target"
   in_root_logged "$out/logs/build.log" sh -c \
     "cmake --preset $target -B /build/$target && cmake --build /build/$target"

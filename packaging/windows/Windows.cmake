@@ -8,23 +8,12 @@ configure_file(packaging/windows/tolvane.rc.in ${PROJECT_BINARY_DIR}/tolvane.rc 
 target_sources(tolvane PRIVATE ${PROJECT_BINARY_DIR}/tolvane.rc)
 set_target_properties(tolvane PROPERTIES WIN32_EXECUTABLE ON)
 
-# The manual, in Windows words and with Windows line ends.
-set(readme ${PROJECT_BINARY_DIR}/readme.txt)
-add_custom_command(OUTPUT ${readme}
-  COMMAND awk -v line_end=crlf -f ${PROJECT_SOURCE_DIR}/packaging/readme.awk
-          ${PROJECT_SOURCE_DIR}/packaging/windows/readme-sections.txt
-          ${PROJECT_SOURCE_DIR}/packaging/readme.txt > ${readme}
-  DEPENDS packaging/readme.awk packaging/windows/readme-sections.txt
-          packaging/readme.txt)
-add_custom_target(windows_readme ALL DEPENDS ${readme})
-
 install(TARGETS tolvane RUNTIME DESTINATION .)
 # The plugins Tolvane loads: the Windows platform and the Windows styles.
 foreach(plugin QWindowsIntegrationPlugin QModernWindowsStylePlugin)
   find_package(Qt6${plugin} REQUIRED CONFIG PATHS ${Qt6Gui_DIR} ${Qt6Widgets_DIR}
     NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 endforeach()
-install(FILES ${readme} LICENSE DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
   DESTINATION .)
 # Qt looks for its plugins in these folders beside the program.
@@ -56,4 +45,7 @@ install(CODE "
 
 set(CPACK_STRIP_FILES ON)
 set(archive_platform win64)
+set(platform_folder windows)
+# The manual with Windows line ends, as Windows editors expect.
+set(readme_line_end crlf)
 include(packaging/QtArchive.cmake)
