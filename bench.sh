@@ -4,7 +4,7 @@
 # start-up time and peak memory of the window beside an empty Qt window,
 # offscreen and under Xvfb. With --web, what the web archive costs to open
 # in Chromium beside its floor (bench/web_bench.py), from what
-# tools/make-web-zip.sh wrote to build-web/. Figures and their reading:
+# tools/make-web-zip.sh --floor wrote to build-web/. Figures and their reading:
 # docs/performance.md.
 set -euo pipefail
 shopt -s inherit_errexit

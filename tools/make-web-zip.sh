@@ -5,8 +5,10 @@
 # Debian 13's own source, and built twice to prove it the same; beside it
 # the exact source of its Qt and of Tolvane, and the logs
 # (tools/platform-zip.sh). Run as root on Debian 12 or 13.
-# Usage: tools/make-web-zip.sh   (TOLVANE_CACHE, DEBIAN_MIRROR and
-#   SOURCE_DATE_EPOCH as for tools/platform-zip.sh)
+# Usage: tools/make-web-zip.sh [--floor]   (TOLVANE_CACHE, DEBIAN_MIRROR
+#   and SOURCE_DATE_EPOCH as for tools/platform-zip.sh)
+#   --floor  also builds, in build-web/floor, the one-line window that
+#            ./bench.sh --web measures the page against
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
@@ -15,6 +17,7 @@ source tools/platform-zip.sh
 # built and when programs are (the web preset sets it there); Debian's
 # emscripten is no SDK, but the variable naming its folder serves.
 make_platform_zip web "$PWD/build-web" EMSDK=/usr/share/emscripten
+[ "${1:-}" = --floor ] || exit 0
 echo "== The floor the page is measured against (./bench.sh --web), in build-web/floor"
 in_root_logged "$PWD/build-web/logs/floor.log" sh -c 'cmake --build /build/web --target one_line_window &&
   mkdir /out/floor && cp /build/web/bench/one_line_window.* /build/web/bench/qtloader.js /out/floor/'
