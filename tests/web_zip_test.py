@@ -6,7 +6,9 @@ the window, at its own size times the ratio, with its colours in place;
 cells tick by mouse and by Space; Create Code writes the right tables,
 which Ctrl+C puts on the browser's clipboard, and Ctrl+V pastes from it;
 About and Help open modal boxes (a click on a cell changes nothing while
-one is open) that Enter closes; Exit ends Tolvane and the page says so.
+one is open) that Enter closes; Tab leads from the PF2 box to Clear
+Fields, whose Space clears the tables; Exit ends Tolvane and the page says
+so.
 On a failure the page's picture is kept, in SCREENSHOT_DIR or else beside
 the archive.
 
@@ -38,8 +40,9 @@ SPOTS = [(16, 8, "ffff00"), (80, 8, "0000ff"), (208, 8, "ff0000"), (16, 120, "ff
 CHECK_141, CHECK_145, CREATE_CODE = (31, 127), (95, 127), (276, 160)
 CHECK_1 = (31, 15)
 BOXES = {"PF0": (144, 160), "PF1": (144, 200), "PF2": (144, 240)}
+CLEARED = "00, 00, 00, 00, 00, 00, 00, 00"
 TABLES = {"PF0": "10, 00, 00, 00, 00, 00, 00, 00", "PF1": "C0, 00, 00, 00, 00, 00, 00, 00",
-          "PF2": "00, 00, 00, 00, 00, 00, 00, 00"}
+          "PF2": CLEARED}
 # Every text on the page, the window titles Qt draws in its shadow DOM too.
 PAGE_TEXT = """
   const texts = [];
@@ -198,6 +201,14 @@ def check_box(page, keys, title, shots):
         raise Failure(f"a click under the {title} box reached the window")
 
 
+def check_clear(page):
+    page.click(*BOXES["PF2"])
+    page.keys(Keys.TAB, Keys.SPACE)
+    cleared = tables(page)
+    if set(cleared.values()) != {CLEARED}:
+        raise Failure(f"Tab and Space from the PF2 box did not clear the tables: {cleared}")
+
+
 def check_exit(page):
     page.chord(Keys.ALT, "f")
     page.keys("x")
@@ -225,6 +236,7 @@ def main(archive, shots):
                 check_box(page, ("s", "h"), "Help", shots)
                 if shots:
                     page.picture().save(shots / f"web-{ratio}x-tables.png")
+                check_clear(page)
                 check_exit(page)
             except Failure as failure:
                 picture = (shots or archive.parent) / f"web-{ratio}x-failed.png"
@@ -232,7 +244,8 @@ def main(archive, shots):
                 sys.exit(f"FAIL ({ratio}x): {failure}\nThe page as it was: {picture}")
             finally:
                 page.close()
-            print(f"   {ratio}x: window, colours, tables, clipboard, About, Help and Exit: right")
+            print(f"   {ratio}x: window, colours, tables, clipboard, About, Help,"
+                  " Clear Fields and Exit: right")
     print("The web archive works in Chromium at 1x and 1.5x")
 
 
