@@ -35,6 +35,8 @@ startup() {
 }
 
 if [ "${1:-}" = "--web" ]; then
+  [ -f build-web/floor/one_line_window.html ] ||
+    { echo "No floor in build-web/floor: run tools/make-web-zip.sh --floor first (as root)" >&2; exit 1; }
   tools/install-packages.sh chromium chromium-driver python3-selenium python3-brotli
   site=$(mktemp -d)
   trap 'rm -rf "$site"' EXIT

@@ -19,9 +19,8 @@ import time
 import brotli
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
-from browser import chromium, serve  # noqa: E402
+from browser import CLIENT_SIZE, chromium, serve  # noqa: E402
 
-CLIENT_SIZE = (360, 326)
 # Records performance.now() (milliseconds from navigation) when a canvas at
 # least the window's size first holds a painted pixel at its bottom right.
 FIRST_WINDOW = """

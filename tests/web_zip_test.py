@@ -27,10 +27,9 @@ from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
-from browser import chromium, serve  # noqa: E402
+from browser import CLIENT_SIZE, chromium, serve  # noqa: E402
 
 BACKGROUND = (0x00, 0x00, 0x40)
-CLIENT_SIZE = (360, 326)  # logical pixels
 # Logical pixels of the client area below the menu bar, and the colour
 # there: the corners of the first cells of each register, the background,
 # the register labels and the notices.

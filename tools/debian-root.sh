@@ -1,7 +1,8 @@
 # shellcheck shell=bash
 # Sourced, not run, by the commands that work in a Debian root
-# (tools/in-debian-root.sh, tools/make-windows-zip.sh, tools/test-windows.sh,
-# tools/mutants.sh --windows), from the repository's top folder, as root:
+# (tools/in-debian-root.sh, and through tools/platform-zip.sh the archive
+# commands, tools/test-windows.sh and tools/mutants.sh --windows), from the
+# repository's top folder, as root:
 # a fresh, minimal Debian root with a clean clone of this repository's HEAD
 # at /src/tolvane, removed again when the command ends.
 #   debian_root RELEASE [DIR:/PLACE ...]  makes it: RELEASE 13 (trixie) or

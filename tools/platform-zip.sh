@@ -9,7 +9,7 @@
 # and built a second time elsewhere to prove it the same
 # (tools/rebuild-elsewhere.sh). Into OUT_DIR go the archive, the exact
 # source of its Qt (qt-source/), Tolvane's own source
-# (tolvane-VERSION-source.tar.gz) and the log of every step (logs/).
+# (tolvane-source.tar.gz) and the log of every step (logs/).
 #   platform_root TARGET OUT_DIR [VARIABLE=VALUE ...]
 #     makes the root with TARGET's packages and Qt, OUT_DIR at /out there
 #     and the logs in OUT_DIR/logs; the settings are the environment

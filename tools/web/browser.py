@@ -1,11 +1,16 @@
 """What the web archive's test and benchmark share: a folder served on the
-loopback by a plain static server, and Debian's Chromium, headless, with
-nothing of its own fetched from the network."""
+loopback by a plain static server, Debian's Chromium, headless, with
+nothing of its own fetched from the network, and the size of Tolvane's
+client area, by which both find its window."""
 import http.server
 import threading
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+
+# The client area of ui/layout.h (kClientWidth by kClientHeight twips, 15
+# to a pixel), in logical pixels.
+CLIENT_SIZE = (360, 326)
 
 
 def serve(folder):
