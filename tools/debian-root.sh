@@ -11,19 +11,9 @@
 #   in_root command ...     runs a command in the clone
 #   in_root_logged LOG command ...  the same, its output in the host file LOG,
 #                           whose end is shown if it fails
-#   need_free_space GB DIR ...  stops unless each DIR has GB free
 #   DEBIAN_MIRROR      where debootstrap and apt fetch from; debootstrap's
 #                      own default when unset
 #   SOURCE_DATE_EPOCH  passed on to the commands when set
-
-need_free_space() {
-  local need=$1 dir free
-  for dir in "${@:2}"; do
-    mkdir -p "$dir"
-    free=$(df --output=avail -BG "$dir" | tail -n 1 | tr -dc 0-9)
-    ((free >= need)) || { echo "Only $free GB free under $dir; this needs $need GB" >&2; exit 1; }
-  done
-}
 
 debian_root() {
   local release bind
@@ -49,6 +39,8 @@ debian_root() {
     exit 1
   fi
   rm -f "$log"
+  # What is meant only for the inside of a root looks for this.
+  echo "A Debian root made by Tolvane's tools/debian-root.sh" >"$debian_root_dir/etc/tolvane-root"
   cp /etc/resolv.conf "$debian_root_dir/etc/resolv.conf"
   mount_in_root /proc -t proc proc
   mount_in_root /sys --rbind /sys

@@ -21,13 +21,11 @@
 source tools/debian-root.sh
 
 platform_root() {
-  local target=$1 out=$2 cache=${TOLVANE_CACHE:-/var/cache/tolvane} need=13 built packages
+  local target=$1 out=$2 cache=${TOLVANE_CACHE:-/var/cache/tolvane} packages
   [ -f "tools/$target/packages.txt" ] || { echo "No platform $target: no tools/$target/packages.txt" >&2; exit 2; }
-  # The root and its packages take about 4 GB; building Qt about 8 GB more.
-  for built in "$cache/qt/$target"-*; do
-    [[ -d $built && $built != *.partial.* ]] && need=5
-  done
-  need_free_space "$need" /var/tmp "$cache"
+  # The root and its packages take about 4 GB; whether Qt is to be built,
+  # and the room for it, only its key tells (tools/qt/build-qt.sh).
+  tools/need-free-space.sh 5 /var/tmp "$cache"
   mkdir -p "$out/logs"
   debian_root 13 "$cache:/var/cache/tolvane" "$cache/debs:/var/cache/apt/archives" "$out:/out"
   echo "== Installing the compilers and the host's Qt tools"

@@ -3,8 +3,10 @@
 # tools/qt/*.options files), built from the one Debian qt6-base source
 # version pinned below, is at /opt/qt6-TARGET. A build takes half an hour
 # or more on two cores, so it is kept in the cache, keyed by all that shapes
-# it: the source version, this script, the target's options and toolchain
-# file and the compiler. Only a finished build ever gets its key's name.
+# it and nothing else (see qt_key): the source version, the configure
+# options, the toolchain file, the compiler and the Debian packages built
+# into the result. Only a finished build ever gets its key's name; a run
+# removes the entries its key replaces and those no target names any more.
 # Beside Qt, the entry keeps in licensing/ the exact source files, what the
 # build was made from, and every qtbase file the build read, from which the
 # archives take the notices of what they ship (packaging/qt_notices.py).
@@ -12,6 +14,11 @@
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/../.."
+[ -f /etc/tolvane-root ] || {
+  echo "$0 builds Qt inside a Debian root of tools/debian-root.sh, never on the host;" \
+    "run tools/make-windows-zip.sh or tools/make-web-zip.sh" >&2
+  exit 2
+}
 # The Qt of every archive, changed only by a commit: Debian 13's qt6-base.
 readonly version=6.8.2+dfsg-9+deb13u2
 readonly package=qt6-base_$version
@@ -26,22 +33,71 @@ options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
 compiler_command=$(sed -n 's/^# compiler: //p' "$options_file")
 compiler=$($compiler_command --version | head -n 1)
 toolchain=$(printf '%s\n' "${options[@]}" | sed -n 's/^-DCMAKE_TOOLCHAIN_FILE=//p')
-key=$target-${version//[^0-9A-Za-z.+-]/_}-$(
-  cat tools/qt/build-qt.sh "$options_file" ${toolchain:+"$toolchain"} <(echo "$compiler") | sha256sum | cut -c1-12)
+read -ra built_in <<<"$(sed -n 's/^# built in: //p' "$options_file")"
+# Raised when what a cache entry holds beside Qt changes (licensing/).
+readonly entry_format=1
+
+# What the build is made from, one item a line: comments in the options and
+# the toolchain file, and this script's own text, shape nothing.
+qt_key_inputs() {
+  echo "entry format $entry_format"
+  echo "qt6-base $version"
+  printf '%s\n' "${options[@]}"
+  [ -z "$toolchain" ] || grep -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$toolchain"
+  echo "$compiler"
+  local package status
+  for package in "${built_in[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Abbrev} ${Version}' "$package" 2>/dev/null) || status=
+    [[ $status == ii* ]] ||
+      { echo "$options_file names $package as built into Qt, but it is not installed" >&2; return 1; }
+    echo "$package ${status#ii? }"
+  done
+}
+key_inputs=$(qt_key_inputs)
+key=$target-${version//[^0-9A-Za-z.+-]/_}-$(sha256sum <<<"$key_inputs" | cut -c1-12)
 entry=$cache/qt/$key
 source_dir=$cache/qt-source/$package
 mkdir -p "$cache/qt" "$cache/qt-source"
 
 # What a run makes is named NAME.partial.PID until it is whole, and removed
-# when the run ends before that.
+# when the run ends before that, by an error or a signal.
 partials=()
-trap 'rm -rf "${partials[@]}"' EXIT
+build_group=
+end_run() {
+  [ -z "$build_group" ] || kill -TERM -- "-$build_group" 2>/dev/null || true
+  rm -rf "${partials[@]}"
+}
+trap end_run EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 new_partial() { partials+=("$1.partial.$$"); mkdir "$1.partial.$$"; }
 # publish PARTIAL FINAL: gives the partial its final name, never into or
 # over another run's.
 publish() {
   [ ! -e "$2" ] || { echo "$2 appeared while this run made it; keeping that one" >&2; return; }
   mv -T "$1" "$2"
+}
+
+# Removes from the cache what no key names any more: this target's entries
+# (and failure logs) of other keys, those of targets that are gone, source
+# versions no longer pinned, and the partials of runs that no longer live.
+# Another target's old entries go when that target is next built.
+prune_cache() {
+  local path name owner
+  for path in "$cache"/qt/* "$cache"/qt-source/*; do
+    [ -e "$path" ] || continue
+    name=$(basename "$path")
+    if [[ $name == *.partial.* ]]; then
+      owner=${name##*.partial.}
+      ! kill -0 "${owner%%[!0-9]*}" 2>/dev/null || continue
+    elif [[ $path == "$cache"/qt-source/* ]]; then
+      [ "$name" != "$package" ] || continue
+    elif [ -f "tools/qt/${name%%-*}.options" ]; then
+      [[ ${name%%-*} == "$target" && $name != "$key" && $name != "$key"-*.log ]] || continue
+    fi
+    echo "== Removing $path from the cache: no key names it any more"
+    rm -rf "$path"
+  done
 }
 
 fetch_source() {
@@ -67,15 +123,19 @@ fetch_source() {
 }
 
 # run_logged WHAT LOG command ...: prints progress each minute; on failure the
-# log's end, and the log kept in the cache where the user can read it.
+# log's end, and the log kept in the cache where the user can read it. The
+# command runs in a process group of its own, which end_run ends with it.
 run_logged() {
-  "${@:3}" >"$2" 2>&1 &
-  local pid=$! ticks=0
-  while kill -0 "$pid" 2>/dev/null; do
+  setsid "${@:3}" >"$2" 2>&1 &
+  build_group=$!
+  local ticks=0 status=0
+  while kill -0 "$build_group" 2>/dev/null; do
     sleep 5
     ((++ticks % 12)) || echo "   $1: $(grep -o '^\[[0-9]*/[0-9]*\]' "$2" | tail -n 1) $((SECONDS - start)) s"
   done
-  wait "$pid" || {
+  wait "$build_group" || status=$?
+  build_group=
+  ((status == 0)) || {
     tail -n 40 "$2" >&2
     cp "$2" "$cache/qt/$key-$(basename "$2")"
     echo "$1 Qt failed; its log: $cache/qt/$key-$(basename "$2")" >&2
@@ -86,7 +146,13 @@ run_logged() {
 # In a subshell: Qt's source date and folder stay out of what follows.
 build_qt() (
   local work=/build/qt-$target partial=$entry.partial.$$
-  trap 'rm -rf "$partial"' EXIT
+  partials=("$partial")
+  trap end_run EXIT
+  trap 'exit 143' TERM
+  trap 'exit 130' INT
+  # The build folder takes about BUILD GB, the finished entry about ENTRY GB.
+  tools/need-free-space.sh 9 /build
+  tools/need-free-space.sh 2 "$cache"
   start=$SECONDS
   echo "== Building Qt $version for $target (half an hour or more on two cores; once, then cached)"
   rm -rf "$work"
@@ -102,6 +168,7 @@ build_qt() (
   cmake --install qt-build >install.log
   mkdir "$partial"
   cp -a "$prefix/." "$partial/"
+  echo "$key_inputs" >"$partial/key-inputs.txt"
   mkdir -p "$partial/licensing/source"
   cp -l "$source_dir"/* "$partial/licensing/source/"
   # Every qtbase file that went into this Qt: compiled, included, or packed
@@ -133,6 +200,7 @@ if [ -d "$entry" ]; then
 else
   build_qt
 fi
+prune_cache
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
 ln -s "$entry" "$prefix"
