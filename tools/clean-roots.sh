@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Removes the Debian roots that runs of the tools here left behind when they
+# were killed outright, the one safe way: their processes ended, everything
+# in them unmounted, then deleted without crossing into another file
+# system. Roots of runs that still live are left alone. Needs root.
+# Usage: sudo tools/clean-roots.sh
+set -euo pipefail
+shopt -s inherit_errexit
+cd "$(dirname "$0")/.."
+[ "$(id -u)" -eq 0 ] || { echo "Cleaning Debian roots needs root; run it with sudo" >&2; exit 1; }
+source tools/debian-root.sh
+clean_stale_roots
+echo "== No root of a run that no longer lives is left in /var/tmp"
