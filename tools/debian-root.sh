@@ -129,12 +129,15 @@ clean_stale_roots() {
   done
 }
 
-# PIDs of the processes that run in ROOT or work in a folder of it.
+# PIDs of the processes that run in ROOT, work in a folder of it, or were
+# started on it (debootstrap, when a run was killed while making it).
 root_processes() {
-  local proc path
+  local proc path args
   for proc in /proc/[0-9]*; do
     if [ "${proc#/proc/}" = "$$" ] || [ "${proc#/proc/}" = "$BASHPID" ]; then continue; fi
-    for path in "$(readlink "$proc/root" 2>/dev/null)" "$(readlink "$proc/cwd" 2>/dev/null)"; do
+    args=()
+    mapfile -d '' args <"$proc/cmdline" 2>/dev/null || true
+    for path in "$(readlink "$proc/root" 2>/dev/null)" "$(readlink "$proc/cwd" 2>/dev/null)" "${args[@]}"; do
       if [[ $path == "$1" || $path == "$1"/* ]]; then
         echo "${proc#/proc/}"
         break
@@ -199,7 +202,7 @@ remove_root() {  # remove_root ROOT
     echo "Left $1 in place; once nothing runs or is mounted in it, tools/clean-roots.sh removes it" >&2
     return 1
   fi
-  rm -rf --one-file-system "$1"
+  rm -rf --one-file-system "$1" || { echo "Could not remove all of $1" >&2; return 1; }
   rm -f "$1.owner" "$1.log"
 }
 

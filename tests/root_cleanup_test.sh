@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Kills a command that works in a Debian root in the middle of its work,
+# once with SIGTERM and once with SIGKILL, and checks that the host is
+# clean after it, or at the latest after the next such command: no root
+# mounted or left in /var/tmp, nothing of it still running, and the host's
+# /dev/null still a device. Run as root; makes three roots (a few minutes).
+# Logs in build-roots-test/.
+# Usage: tests/root_cleanup_test.sh
+set -euo pipefail
+shopt -s inherit_errexit
+cd "$(dirname "$0")/.."
+logs=$PWD/build-roots-test
+rm -rf "$logs"
+mkdir -p "$logs"
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "The logs: $logs" >&2
+  exit 1
+}
+
+# The processes whose root is DIR.
+processes_in() {
+  local proc
+  for proc in /proc/[0-9]*; do
+    [ "$(readlink "$proc/root" 2>/dev/null)" != "$1" ] || echo "${proc#/proc/}"
+  done
+}
+
+# start_build LOG: a root command whose work inside goes on for ten minutes,
+# with a child of its own as a build has; sets build_pid and build_root once
+# that work runs.
+start_build() {
+  tools/in-debian-root.sh sh -c 'sleep 600 & sleep 600' >"$1" 2>&1 &
+  build_pid=$!
+  local waited
+  for ((waited = 0; waited < 600; waited++)); do
+    build_root=$(sed -n 's/^== Debian trixie root in //p' "$1")
+    if grep -q '^== sh -c sleep 600' "$1" && [ "$(processes_in "$build_root" | wc -l)" -ge 2 ]; then
+      return 0
+    fi
+    kill -0 "$build_pid" 2>/dev/null || fail "the root command ended before its work began: $1"
+    sleep 1
+  done
+  fail "the work in the root did not begin within ten minutes: $1"
+}
+
+# host_is_clean ROOT WHEN: nothing of ROOT mounted, running or on disk.
+host_is_clean() {
+  ! grep -q " $1" /proc/mounts || fail "$2, /proc/mounts still shows $1: $(grep " $1" /proc/mounts)"
+  [ -z "$(processes_in "$1")" ] || fail "$2, processes still run in $1: $(processes_in "$1" | tr '\n' ' ')"
+  [ ! -e "$1" ] || fail "$2, $1 is still there"
+  [ -c /dev/null ] || fail "$2, the host's /dev/null is no longer a character device"
+}
+
+echo "== SIGTERM in the middle of the work"
+start_build "$logs/sigterm.log"
+kill -TERM "$build_pid"
+status=0
+wait "$build_pid" || status=$?
+((status == 143)) || fail "after SIGTERM the root command ended with $status, not 143"
+host_is_clean "$build_root" "After SIGTERM"
+
+echo "== SIGKILL in the middle of the work"
+start_build "$logs/sigkill.log"
+kill -KILL "$build_pid"
+wait "$build_pid" || true
+grep -q " $build_root/" /proc/mounts ||
+  fail "SIGKILL left no mounts in $build_root: this test no longer kills in the middle of the work"
+echo "   left behind: $(grep -c " $build_root/" /proc/mounts) mounts and $(processes_in "$build_root" | wc -l) processes in $build_root"
+echo "== The next root command"
+tools/in-debian-root.sh true >"$logs/next.log" 2>&1 || fail "the next root command failed: $logs/next.log"
+grep -q "^== Cleaning $build_root, left by a run that no longer lives" "$logs/next.log" ||
+  fail "the next root command did not say that it cleaned $build_root: $logs/next.log"
+host_is_clean "$build_root" "After the next root command"
+left=$(find /var/tmp -maxdepth 1 -name 'tolvane-*' -printf '%p ')
+[ -z "$left" ] || fail "/var/tmp still holds $left"
+grep -q ' /var/tmp/tolvane-' /proc/mounts && fail "/proc/mounts still shows a Tolvane root"
+echo "== Both kills left the host clean"
