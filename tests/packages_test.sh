@@ -29,6 +29,7 @@ sleep 1
 kill -0 "$app" || fail "bin/tolvane did not stay up"
 kill "$app"
 # On an X display, its one window carries the title.
+# shellcheck disable=SC2016 # the script is sh -c's own, with its own $1
 QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '
   "$1" >/dev/null 2>&1 &
   app=$!

@@ -19,11 +19,13 @@ fail() {
   exit 1
 }
 
-# The processes whose root is DIR.
+# The processes whose root is DIR, even once DIR is deleted.
 processes_in() {
   local proc
   for proc in /proc/[0-9]*; do
-    [ "$(readlink "$proc/root" 2>/dev/null)" != "$1" ] || echo "${proc#/proc/}"
+    case $(readlink "$proc/root" 2>/dev/null) in
+      "$1" | "$1 (deleted)") echo "${proc#/proc/}" ;;
+    esac
   done
 }
 

@@ -75,6 +75,7 @@ copied_from() {  # copied_from X Y: the text of the box there, by Ctrl+A and Ctr
   xclip -o -selection clipboard
 }
 menu_box() {  # menu_box KEYS TITLE: the menu item opens a box titled TITLE
+  # shellcheck disable=SC2086 # KEYS is a list of keys
   xdotool windowactivate --sync "$window" key --delay 200 $1
   local box
   box=$(wait_for_window "$2") || fail "$1 shows no box titled \"$2\""

@@ -4,16 +4,20 @@
 # is one, from files dated otherwise, under another umask, time zone and
 # locale, with the build folder beside the sources where the first was in
 # them (or the other way round), packs them with tools/make-packages.sh and
-# fails unless every package comes out the same to the byte.
+# fails unless every package comes out the same to the byte. On a
+# difference it keeps the second build in BUILD_DIR-elsewhere and prints
+# what Debian's diffoscope finds between the two (also kept there, in
+# diffoscope.txt).
 # Usage: tools/rebuild-elsewhere.sh BUILD_DIR [configure argument ...]
 #   the arguments configure the second build as the first was configured
 #   SOURCE_DATE_EPOCH  as for tools/make-packages.sh
+# Ends with 1 when a package differs, 2 when the second build fails.
 set -euo pipefail
 shopt -s inherit_errexit
 build=$(realpath "$1")
 cd "$(dirname "$0")/.."
 mapfile -t packages < <(cd "$build" && find . -maxdepth 1 \( -name '*.zip' -o -name '*.deb' \) -printf '%P\n')
-((${#packages[@]})) || { echo "No packages in $build to compare" >&2; exit 1; }
+((${#packages[@]})) || { echo "No packages in $build to compare" >&2; exit 2; }
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export SOURCE_DATE_EPOCH
 
@@ -30,17 +34,23 @@ echo "== Building it again in $second"
 (
   umask 002
   export TZ=XYZ-13:45 LC_ALL=C TMPDIR=$again
-  cd "$again/src"
-  cmake -S . -B "$second" "${@:2}"
-  cmake --build "$second"
-  tools/make-packages.sh "$second"
-)
+  cd "$again/src" &&
+    cmake -S . -B "$second" "${@:2}" &&
+    cmake --build "$second" &&
+    tools/make-packages.sh "$second"
+) || { echo "The second build failed, so nothing was compared" >&2; exit 2; }
 different=()
 for package in "${packages[@]}"; do
   cmp "$build/$package" "$second/$package" || different+=("$package")
 done
-((${#different[@]} == 0)) || {
-  echo "Built elsewhere, ${different[*]} came out otherwise; diffoscope shows where" >&2
-  exit 1
-}
-echo "== ${packages[*]}: the same, byte for byte, when built elsewhere"
+((${#different[@]})) || { echo "== ${packages[*]}: the same, byte for byte, when built elsewhere"; exit 0; }
+
+kept=$build-elsewhere
+rm -rf "$kept"
+cp -a "$second" "$kept"
+echo "Built elsewhere, ${different[*]} came out otherwise; the second build is kept in $kept" >&2
+tools/install-packages.sh diffoscope-minimal >&2
+for package in "${different[@]}"; do
+  diffoscope --no-progress "$build/$package" "$kept/$package" || true
+done | tee "$kept/diffoscope.txt" >&2
+exit 1

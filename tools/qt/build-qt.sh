@@ -45,12 +45,12 @@ qt_key_inputs() {
   printf '%s\n' "${options[@]}"
   [ -z "$toolchain" ] || grep -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$toolchain"
   echo "$compiler"
-  local package status
-  for package in "${built_in[@]}"; do
-    status=$(dpkg-query -W -f='${db:Status-Abbrev} ${Version}' "$package" 2>/dev/null) || status=
+  local built status
+  for built in "${built_in[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Abbrev} ${Version}' "$built" 2>/dev/null) || status=
     [[ $status == ii* ]] ||
-      { echo "$options_file names $package as built into Qt, but it is not installed" >&2; return 1; }
-    echo "$package ${status#ii? }"
+      { echo "$options_file names $built as built into Qt, but it is not installed" >&2; return 1; }
+    echo "$built ${status#ii? }"
   done
 }
 key_inputs=$(qt_key_inputs)
