@@ -4,7 +4,8 @@
 # clean after it, or at the latest after the next such command: no root
 # mounted or left in /var/tmp, nothing of it still running, and the host's
 # /dev/null still a device. Run as root; makes three roots (a few minutes).
-# Logs in build-roots-test/.
+# Logs in build-roots-test/. Also checks that what a root command writes
+# into the checkout belongs to the user who ran it with sudo.
 # Usage: tests/root_cleanup_test.sh
 set -euo pipefail
 shopt -s inherit_errexit
@@ -70,8 +71,11 @@ wait "$build_pid" || true
 grep -q " $build_root/" /proc/mounts ||
   fail "SIGKILL left no mounts in $build_root: this test no longer kills in the middle of the work"
 echo "   left behind: $(grep -c " $build_root/" /proc/mounts) mounts and $(processes_in "$build_root" | wc -l) processes in $build_root"
-echo "== The next root command"
-tools/in-debian-root.sh true >"$logs/next.log" 2>&1 || fail "the next root command failed: $logs/next.log"
+echo "== The next root command, run with sudo by a user, writing into the checkout"
+SUDO_UID=65534 SUDO_GID=65534 tools/in-debian-root.sh --bind "$logs/out:/out" sh -c 'mkdir /out/made && touch /out/made/file' \
+  >"$logs/next.log" 2>&1 || fail "the next root command failed: $logs/next.log"
+owners=$(stat -c '%u:%g %n' "$logs/out" "$logs/out/made" "$logs/out/made/file" | grep -v '^65534:65534 ' || true)
+[ -z "$owners" ] || fail "what the command wrote into the checkout is not the user's: $owners"
 grep -q "^== Cleaning $build_root, left by a run that no longer lives" "$logs/next.log" ||
   fail "the next root command did not say that it cleaned $build_root: $logs/next.log"
 host_is_clean "$build_root" "After the next root command"

@@ -7,12 +7,12 @@
 # at /src/tolvane, removed again when the command ends, however it ends.
 #   debian_root RELEASE [DIR:/PLACE ...]  makes it: RELEASE 13 (trixie) or
 #                           12 (bookworm); each host DIR (created if missing)
-#                           appears at PLACE inside, to keep a cache or output
+#                           appears at PLACE inside, to keep a cache or output;
+#                           a DIR in the checkout is handed at the end to the
+#                           user who ran the command with sudo
 #   in_root command ...     runs a command in the clone
 #   in_root_logged LOG command ...  the same, its output in the host file LOG,
 #                           whose end is shown if it fails
-#   debian_root_outputs     folders in the checkout that the command writes;
-#                           they are handed to the user who ran it with sudo
 #   clean_stale_roots       removes the roots of runs that no longer live
 #   DEBIAN_MIRROR      where debootstrap and apt fetch from; debootstrap's
 #                      own default when unset
@@ -72,6 +72,7 @@ debian_root() {
   for bind in "${@:2}"; do
     [[ $bind == ?*:/?* ]] || { echo "A folder to bind is given as DIR:/PLACE, not $bind" >&2; exit 2; }
     mkdir -p "${bind%%:*}"
+    [[ $(realpath "${bind%%:*}") != "$PWD"/* ]] || debian_root_outputs+=("$(realpath "${bind%%:*}")")
     mount_in_root "${bind#*:}" --bind "${bind%%:*}"
   done
   git clone --quiet "$PWD" "$debian_root_dir/src/tolvane"

@@ -27,7 +27,6 @@ platform_root() {
   # and the room for it, only its key tells (tools/qt/build-qt.sh).
   tools/need-free-space.sh 5 /var/tmp "$cache"
   mkdir -p "$out/logs"
-  debian_root_outputs+=("$out")
   debian_root 13 "$cache:/var/cache/tolvane" "$cache/debs:/var/cache/apt/archives" "$out:/out"
   echo "== Installing the compilers and the host's Qt tools"
   mapfile -t packages < <(grep -v '^#' "tools/$target/packages.txt")
