@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Kills a command that works in a Debian root in the middle of its work,
+# Checks that what is meant for the inside of a Debian root refuses on the
+# host, then kills a command that works in a root in the middle of its work,
 # once with SIGTERM and once with SIGKILL, and checks that the host is
 # clean after it, or at the latest after the next such command: no root
 # mounted or left in /var/tmp, nothing of it still running, and the host's
@@ -55,6 +56,23 @@ host_is_clean() {
   [ ! -e "$1" ] || fail "$2, $1 is still there"
   [ -c /dev/null ] || fail "$2, the host's /dev/null is no longer a character device"
 }
+
+echo "== What is meant for the inside of a root, on the host"
+[ ! -f /etc/tolvane-root ] || fail "this test runs on the host, not in a Debian root"
+apt_sources=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null | sha256sum)
+for command in "tools/qt/build-qt.sh windows $logs/cache" \
+  "tools/mutants.sh --in-windows-root tools/mutants.txt $logs/faults"; do
+  status=0
+  $command >"$logs/on-host.log" 2>&1 || status=$?
+  if ((status != 2)) || ! grep -q 'host' "$logs/on-host.log"; then
+    fail "$command did not refuse plainly on the host: $(cat "$logs/on-host.log")"
+  fi
+done
+[ "$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null | sha256sum)" = "$apt_sources" ] ||
+  fail "a script meant for a root changed the host's apt sources"
+if [ -e /opt/qt6-windows ] || [ -e "$logs/cache" ] || [ -e "$logs/faults" ]; then
+  fail "a script meant for a root wrote on the host"
+fi
 
 echo "== SIGTERM in the middle of the work"
 start_build "$logs/sigterm.log"
