@@ -137,7 +137,7 @@ root_processes() {
   for proc in /proc/[0-9]*; do
     if [ "${proc#/proc/}" = "$$" ] || [ "${proc#/proc/}" = "$BASHPID" ]; then continue; fi
     args=()
-    mapfile -d '' args <"$proc/cmdline" 2>/dev/null || true
+    mapfile -d '' args 2>/dev/null <"$proc/cmdline" || true
     for path in "$(readlink "$proc/root" 2>/dev/null)" "$(readlink "$proc/cwd" 2>/dev/null)" "${args[@]}"; do
       if [[ $path == "$1" || $path == "$1"/* ]]; then
         echo "${proc#/proc/}"
