@@ -2,11 +2,13 @@
 # Runs a command in a clean clone of this repository's HEAD inside a fresh,
 # minimal Debian root, so that both releases Tolvane supports can be tried
 # on one machine, as a new user with nothing installed would meet them.
-# Needs root. The root is made anew each time and removed afterwards.
+# Needs root. The root is made anew each time and removed afterwards, even
+# when the command is stopped (tools/debian-root.sh).
 # Usage: tools/in-debian-root.sh [--release 13|12] [--bind DIR:PLACE]... [command ...]
 #   --release   13 (trixie, the default) or 12 (bookworm)
 #   --bind      makes the host folder DIR (created if missing) appear at
-#               PLACE inside the root, to keep a cache or an output
+#               PLACE inside the root, to keep a cache or an output; a DIR
+#               in the checkout is the sudo user's at the end
 #   command     run in the clone; ./test.sh when none is given
 #   DEBIAN_MIRROR, SOURCE_DATE_EPOCH  as for tools/debian-root.sh
 set -euo pipefail

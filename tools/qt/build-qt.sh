@@ -3,7 +3,7 @@
 # tools/qt/*.options files), built from the one Debian qt6-base source
 # version pinned below, is at /opt/qt6-TARGET. A build takes half an hour
 # or more on two cores, so it is kept in the cache, keyed by all that shapes
-# it and nothing else (see qt_key): the source version, the configure
+# it and nothing else (qt_key_inputs): the source version, the configure
 # options, the toolchain file, the compiler and the Debian packages built
 # into the result. Only a finished build ever gets its key's name; a run
 # removes the entries its key replaces and those no target names any more.
