@@ -120,13 +120,16 @@ root_owner_lives() {
 
 clean_stale_roots() {
   local root
-  for root in $debian_roots_glob; do
+  # An owner file alone is what a run killed while it removed its root
+  # left; a log alone, one whose debootstrap failed or was killed.
+  for root in $debian_roots_glob $debian_roots_glob.owner $debian_roots_glob.log; do
     root=${root%.owner}
     root=${root%.log}
-    [ -e "$root" ] || [ -e "$root.owner" ] || continue
+    [ -e "$root" ] || [ -e "$root.owner" ] || [ -e "$root.log" ] || continue
     root_owner_lives "$root" && continue
     echo "== Cleaning $root, left by a run that no longer lives"
     remove_root "$root" || exit 1
+    rm -f "$root.log"
   done
 }
 
@@ -204,7 +207,7 @@ remove_root() {  # remove_root ROOT
     return 1
   fi
   rm -rf --one-file-system "$1" || { echo "Could not remove all of $1" >&2; return 1; }
-  rm -f "$1.owner" "$1.log"
+  rm -f "$1.owner"
 }
 
 # Whoever ran the command with sudo gets what it wrote into the checkout,
