@@ -31,8 +31,10 @@ case "${1:-}" in
     platform_root windows "$out"
     in_root_logged "$out/logs/wine.log" tools/install-packages.sh googletest wine wine64 fonts-dejavu-core
     cp "${2:-tools/mutants.txt}" "$out/mutants.txt"
-    in_root tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults
-    exit ;;
+    status=0
+    in_root tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults || status=$?
+    echo "The faults' logs on this machine: $out/faults"
+    exit "$status" ;;
   --in-windows-root)
     [ -f /etc/tolvane-root ] ||
       { echo "--in-windows-root is what --windows runs inside its Debian root, not on the host" >&2; exit 2; }
@@ -83,7 +85,7 @@ windows_archive_check() {  # windows_archive_check LOG
   tools/rebuild-elsewhere.sh build-archive --preset windows >>"$1" 2>&1 || status=$?
   case $status in
     0) return 0 ;;
-    1) failed="the archive differs when built elsewhere"; return 1 ;;
+    1) failed="the second build elsewhere (the archive differs)"; return 1 ;;
     *) failed="the second build elsewhere failed"; return 3 ;;
   esac
 }
