@@ -45,7 +45,6 @@ debian_root() {
   owner=$(mktemp --suffix=.owner "/var/tmp/tolvane-$release.XXXXXX")
   echo "$$ $(process_start_time $$)" >"$owner"
   debian_root_dir=${owner%.owner}
-  debian_root_mounts=()
   trap remove_debian_root EXIT
   trap 'exit 129' HUP
   trap 'exit 130' INT
@@ -81,7 +80,6 @@ debian_root() {
 mount_in_root() {  # mount_in_root PLACE mount-arguments ...
   mkdir -p "$debian_root_dir$1"
   mount "${@:2}" "$debian_root_dir$1"
-  debian_root_mounts+=("$debian_root_dir$1")
 }
 
 # in_background command ...: runs it as a child this shell waits for, so
