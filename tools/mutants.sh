@@ -97,7 +97,8 @@ checks() {  # checks TAG LOG
   fi
 }
 
-cmake -S . -B build "${configure[@]}" >"$logs/no-fault.log" 2>&1
+cmake -S . -B build "${configure[@]}" >"$logs/no-fault.log" 2>&1 ||
+  { echo "The scratch copy could not be configured; see $logs/no-fault.log" >&2; exit 1; }
 for tag in suite archive; do
   [[ $tag == suite || $platform == windows ]] || continue
   status=0
