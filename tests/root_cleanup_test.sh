@@ -101,7 +101,9 @@ owners=$(stat -c '%u:%g %n' "$logs/out" "$logs/out/made" "$logs/out/made/file" |
 grep -q "^== Cleaning $build_root, left by a run that no longer lives" "$logs/next.log" ||
   fail "the next root command did not say that it cleaned $build_root: $logs/next.log"
 host_is_clean "$build_root" "After the next root command"
-left=$(find /var/tmp -maxdepth 1 -name 'tolvane-*' -printf '%p ')
+# A root, its owner file or its debootstrap log: tolvane-RELEASE.XXXXXX[.*]
+left=$(find /var/tmp -maxdepth 1 -regextype posix-extended \
+  -regex '/var/tmp/tolvane-[a-z]+\.[A-Za-z0-9]{6}(\.[a-z]+)?' -printf '%p ')
 [ -z "$left" ] || fail "/var/tmp still holds $left"
 grep -q ' /var/tmp/tolvane-' /proc/mounts && fail "/proc/mounts still shows a Tolvane root"
 echo "== Both kills left the host clean"
