@@ -61,16 +61,18 @@ class Failure(Exception):
 
 
 class Page:
-    """The page in a headless Chromium at one device pixel ratio."""
+    """The page in a headless Chromium at one device pixel ratio (opened
+    at once when given its address)."""
 
     def __init__(self, url, ratio, profile):
         self.ratio = ratio
         self.driver = chromium(profile, ratio)
-        origin = url.rstrip("/")
-        self.driver.execute_cdp_cmd("Browser.grantPermissions", {
-            "origin": origin, "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
-        self.driver.get(url)
         self.corner = None
+        if url:
+            self.driver.execute_cdp_cmd("Browser.grantPermissions", {
+                "origin": url.rstrip("/"),
+                "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+            self.driver.get(url)
 
     def close(self):
         self.driver.quit()

@@ -13,21 +13,42 @@ from selenium.webdriver.chrome.service import Service
 CLIENT_SIZE = (360, 326)
 
 
+class Server:
+    """Serves a folder on the loopback, as a careful host serves a page that
+    changes: with Cache-Control: no-cache, so that a browser asks each time
+    and only the page's own offline copy can start it without the server."""
+
+    def __init__(self, folder, port=0):
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                              ".wasm": "application/wasm",
+                              ".webmanifest": "application/manifest+json"}
+
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=folder, **kwargs)
+
+            def end_headers(self):
+                self.send_header("Cache-Control", "no-cache")
+                super().end_headers()
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+        self.port = self.server.server_address[1]
+        self.url = f"http://localhost:{self.port}/"
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def stop(self):
+        if self.server:
+            self.server.shutdown()
+            self.server.server_close()
+            self.server = None
+
+
 def serve(folder):
     """Serves the folder until the program ends; returns its address."""
-    class Handler(http.server.SimpleHTTPRequestHandler):
-        extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                          ".wasm": "application/wasm"}
-
-        def __init__(self, *args, **kwargs):
-            super().__init__(*args, directory=folder, **kwargs)
-
-        def log_message(self, *args):
-            pass
-
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return f"http://localhost:{server.server_address[1]}/"
+    return Server(folder).url
 
 
 def chromium(profile, ratio=1):
