@@ -2,13 +2,15 @@
 """Writes what Qt's licence and the licences of the code built into Qt ask
 of whoever passes a Qt on, into OUT_DIR: the LGPL with the GPL it builds
 on, how and from what exact source this Qt was built, Debian's record of
-every file's copyright, and, for each of qtbase's attribution entries that
-covers a file the build read, its notice and licence files, with the text
-of every licence its LicenseId names.
+every file's copyright, and, for each notice of Qt's attribution entries
+that the archive's licence table names (qt-licences/ID/), its notice and
+licence files, with the text of every licence its LicenseId names. Which
+notices a shipped file needs, the table says and
+tests/archive_licences_test.sh proves against the shipped files.
 
-Usage: qt_notices.py QT_PREFIX OUT_DIR
+Usage: qt_notices.py QT_PREFIX TABLE OUT_DIR
 QT_PREFIX is a Qt that tools/qt/build-qt.sh built: its licensing/ folder
-holds the source files and the list of qtbase files the build read.
+holds the source files.
 """
 import json
 import pathlib
@@ -18,9 +20,6 @@ import shutil
 import sys
 import tarfile
 
-# Code the compiler reads; an entry naming only other files (fonts, colour
-# profiles, shaders, data) is taken as used when anything in its folder is.
-CODE_SUFFIXES = {".c", ".cc", ".cpp", ".cxx", ".h", ".hpp", ".m", ".mm", ".macros"}
 LICENCE_OPERATORS = {"AND", "OR", "WITH"}
 ALWAYS = ["LGPL-3.0-only", "GPL-3.0-only"]
 
@@ -54,28 +53,27 @@ def words(value):
     return [word for item in value for word in item.split()]
 
 
-def covers(folder, entry, files_read):
-    named = [posixpath.normpath(posixpath.join(folder, f)) for f in words(entry.get("Files"))]
-    if any(f in files_read for f in named):
-        return True
-    if any(posixpath.splitext(f)[1] in CODE_SUFFIXES for f in named):
-        return False
-    return any(f.startswith(folder + "/") for f in files_read)
+def named_notices(table):
+    """The IDs of qt-licences/ID/ that the table names."""
+    named = set()
+    for line in pathlib.Path(table).read_text().splitlines():
+        if line.startswith("#"):
+            continue
+        named.update(re.findall(r"(?:^|\s)qt-licences/([^/\s]+)/", line))
+    return named
 
 
 def licence_ids(expression):
     return [w for w in re.split(r"[\s()]+", expression) if w and w not in LICENCE_OPERATORS]
 
 
-def main(prefix, out):
+def main(prefix, table, out):
     licensing = pathlib.Path(prefix) / "licensing"
-    # Qt's build reads the attribution files of what it builds as well;
-    # only the code and data it read count here.
-    files_read = {f for f in (licensing / "files-read.txt").read_text().split()
-                  if posixpath.basename(f) != "qt_attribution.json"}
+    wanted = named_notices(table)
     orig = next((licensing / "source").glob("*.orig.tar.*"))
     debian = next((licensing / "source").glob("*.debian.tar.*"))
-    texts = read_tarball(orig, lambda name: name.startswith(("src/", "LICENSES/")) and (
+    # Generated code comes from util/ (the gradient presets, for one).
+    texts = read_tarball(orig, lambda name: name.startswith(("src/", "util/", "LICENSES/")) and (
         name.endswith(("qt_attribution.json", ".txt"))
         or re.search(r"licen[cs]e|copying", posixpath.basename(name), re.IGNORECASE)))
     texts.update(read_tarball(debian, lambda name: name == "copyright"))
@@ -88,8 +86,9 @@ def main(prefix, out):
     needed = set(ALWAYS)
     missing = []
     for folder, entry in attribution_entries(texts):
-        if not covers(folder, entry, files_read):
+        if entry["Id"] not in wanted:
             continue
+        wanted.discard(entry["Id"])
         notice = out / entry["Id"]
         notice.mkdir()
         own = words(entry.get("LicenseFile")) + words(entry.get("LicenseFiles"))
@@ -111,11 +110,13 @@ def main(prefix, out):
             missing.append(f"Qt itself: the text of {licence}")
         else:
             (out / f"{licence}.txt").write_bytes(text)
+    missing += [f"{name}: no attribution entry of that name in Qt's source"
+                for name in sorted(wanted)]
     if missing:
         sys.exit("No licence text for " + "; ".join(missing))
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         sys.exit(__doc__)
-    main(sys.argv[1], sys.argv[2])
+    main(*sys.argv[1:])

@@ -2,12 +2,14 @@
 # Checks that an archive carries the licence of everything in it that holds
 # code: each such file (program, library, plugin) must have a line in the
 # table, and each licence file or folder the line names must be in the
-# archive, not empty.
+# archive, not empty; and that the notices of the code built into Qt are
+# exactly those whose code the shipped files hold (tests/notices_in_code.py).
 # Usage: tests/archive_licences_test.sh ARCHIVE TABLE
 #   TABLE  lines of "FILE LICENCE..." (paths inside the archive; a folder
 #          ends in /); # starts a comment
 set -euo pipefail
 shopt -s inherit_errexit
+here=$(dirname "$(realpath "$0")")
 archive=$(realpath "$1") table=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -36,4 +38,5 @@ if ((${#failures[@]})); then
   printf '%s\n' "${failures[@]}" >&2
   exit 1
 fi
+python3 "$here/notices_in_code.py" "$scratch" "$table" "$here/../packaging/notice-markers.txt"
 echo "Every file that holds code in $(basename "$archive") has its licences beside it"
