@@ -22,7 +22,8 @@ add_custom_command(OUTPUT ${icons}
   COMMAND rsvg-convert -w 512 -h 512 ${svg} -o ${page}/icon-512.png
   COMMAND rsvg-convert --page-width 512 --page-height 512 --left 80 --top 80
           -w 352 -h 352 -b ${PAGE_THEME_COLOUR} ${svg} -o ${page}/icon-maskable-512.png
-  DEPENDS ${svg})
+  DEPENDS ${svg}
+  VERBATIM)
 
 # Qt writes a page of its own beside the program; Tolvane's is index.html,
 # written with the program's size, and the offline copy's worker with a
