@@ -4,7 +4,8 @@
 # start-up time and peak memory of the window beside an empty Qt window,
 # offscreen and under Xvfb. With --web, what the web archive costs to open
 # in Chromium beside its floor (bench/web_bench.py), from what
-# tools/make-web-zip.sh --floor wrote to build-web/. Figures and their reading:
+# tools/make-web-zip.sh --floor wrote to build-web/, with the steps toward a
+# lighter download that --size-steps wrote. Figures and their reading:
 # docs/performance.md.
 set -euo pipefail
 shopt -s inherit_errexit
@@ -38,10 +39,15 @@ if [ "${1:-}" = "--web" ]; then
   [ -f build-web/floor/one_line_window.html ] ||
     { echo "No floor in build-web/floor: run tools/make-web-zip.sh --floor first (as root)" >&2; exit 1; }
   tools/install-packages.sh chromium chromium-driver python3-selenium python3-brotli
-  site=$(mktemp -d)
-  trap 'rm -rf "$site"' EXIT
-  (cd "$site" && cmake -E tar xf "$OLDPWD"/build-web/tolvane-*-web.zip)
-  /usr/bin/python3 bench/web_bench.py "$site" build-web/floor
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  mkdir "$scratch/archive"
+  (cd "$scratch/archive" && cmake -E tar xf "$OLDPWD"/build-web/tolvane-*-web.zip)
+  # The steps toward a lighter download, where tools/make-web-zip.sh
+  # --size-steps wrote them.
+  shopt -s nullglob
+  steps=(build-web/steps/*/)
+  /usr/bin/python3 bench/web_bench.py build-web/floor "$scratch/archive" "${steps[@]}"
   exit
 fi
 if [ "${1:-}" = "--startup-on-display" ]; then

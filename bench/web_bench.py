@@ -3,11 +3,14 @@
 in the same run (bench/one_line_window.cpp: Qt Widgets, a window of the
 same size with one line of text): the bytes a browser downloads (.wasm and
 scripts; raw, gzip -9 and brotli -q 11) and the time from navigation to the
-first whole window, the median of RUNS loads in one headless Chromium.
+first whole window, the median of RUNS loads in one headless Chromium, each
+from the server (the page's offline copy bypassed, as the floor has none).
+Each SITE_DIR is one build of the page: the archive's, and the steps that
+tools/make-web-zip.sh --size-steps writes.
 
-Usage: web_bench.py SITE_DIR FLOOR_DIR [RUNS]
-  SITE_DIR   the unzipped web archive (index.html)
+Usage: web_bench.py [--runs N] FLOOR_DIR SITE_DIR...
   FLOOR_DIR  the floor's build output (one_line_window.html)
+  SITE_DIR   an unzipped web archive (index.html)
 """
 import gzip
 import pathlib
@@ -69,30 +72,39 @@ def first_window_ms(driver, url):
     sys.exit(f"no window in {url} after 30 s")
 
 
-def main(site, floor, runs):
+def main(floor, sites, runs):
     with tempfile.TemporaryDirectory() as profile:
         driver = chromium(profile)
+        driver.execute_cdp_cmd("Network.enable", {})
+        driver.execute_cdp_cmd("Network.setBypassServiceWorker", {"bypass": True})
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": FIRST_WINDOW})
-        pages = {"Tolvane": serve(site) + "index.html",
-                 "floor": serve(floor) + "one_line_window.html"}
+        folders = {"floor": floor, **{site.name: site for site in sites}}
+        pages = {"floor": serve(floor) + "one_line_window.html",
+                 **{site.name: serve(site) + "index.html" for site in sites}}
         times = {name: [] for name in pages}
-        for _ in range(runs):  # by turns, so that both meet the same machine
+        for _ in range(runs):  # by turns, so that all meet the same machine
             for name, url in pages.items():
                 times[name].append(first_window_ms(driver, url))
         driver.quit()
-    sizes = {"Tolvane": downloads(site), "floor": downloads(floor)}
-    print("| | Tolvane | floor | ratio |")
-    print("|---|---:|---:|---:|")
-    for i, kind in enumerate(["raw", "gzip -9", "brotli -q 11"]):
-        print(f"| .wasm and .js, {kind} | {sizes['Tolvane'][i]:,} B | {sizes['floor'][i]:,} B "
-              f"| {sizes['Tolvane'][i] / sizes['floor'][i]:.3f} |")
+    sizes = {name: downloads(folder) for name, folder in folders.items()}
     medians = {name: statistics.median(values) for name, values in times.items()}
-    print(f"| first whole window, median of {runs} | {medians['Tolvane']:.0f} ms "
-          f"| {medians['floor']:.0f} ms | {medians['Tolvane'] / medians['floor']:.2f} |")
+    floor_size, floor_time = sizes["floor"], medians["floor"]
+    print(f"| build | raw | gzip -9 | brotli -q 11 | first whole window, median of {runs} |")
+    print("|---|---:|---:|---:|---:|")
+    for name in folders:
+        raw, gzipped, brotlied = sizes[name]
+        print(f"| {name} | {raw:,} B ({raw / floor_size[0]:.3f}) "
+              f"| {gzipped:,} B ({gzipped / floor_size[1]:.3f}) "
+              f"| {brotlied:,} B ({brotlied / floor_size[2]:.3f}) "
+              f"| {medians[name]:.0f} ms ({medians[name] / floor_time:.2f}) |")
+    print("(in brackets: times the floor)")
 
 
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4):
+    arguments = sys.argv[1:]
+    runs = 9
+    if arguments[:1] == ["--runs"] and len(arguments) > 1:
+        runs, arguments = int(arguments[1]), arguments[2:]
+    if len(arguments) < 2:
         sys.exit(__doc__)
-    main(pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2]),
-         int(sys.argv[3]) if len(sys.argv) == 4 else 9)
+    main(pathlib.Path(arguments[0]), [pathlib.Path(a) for a in arguments[1:]], runs)
