@@ -6,7 +6,7 @@ licence text in the folder, and where the Corresponding Source is.
 
 Usage: licences_page.py TABLE FOLDER VERSION PROJECT_URL OUT
   TABLE   the licence table (packaging/web/licences.txt)
-  FOLDER  the licence texts as the folder will hold them, laid out as in it
+  FOLDER  the licence texts laid out as in the archive (links will do)
   OUT     the page to write
 """
 import html
@@ -65,13 +65,22 @@ def link(path):
     return f'<a href="{html.escape(path)}">{html.escape(path)}</a>'
 
 
-def title(folder, path):
-    """A notice folder of Qt's is named by its attribution's name."""
-    attribution = folder / path / "qt_attribution.json"
-    if path.endswith("/") and attribution.exists():
-        entry = json.loads(attribution.read_text())
-        return f"{link(path)} ({html.escape(entry['Name'])}, {html.escape(entry['LicenseId'])})"
-    return link(path)
+def files_in(folder, path):
+    """The files of a folder of the archive, as paths in it."""
+    return sorted(pathlib.Path(root, name).relative_to(folder).as_posix()
+                  for root, _, names in os.walk(folder / path, followlinks=True)
+                  for name in names)
+
+
+def cell(folder, path):
+    """A licence file, or a notice folder of Qt's by its attribution's name
+    with each of its files (a static host lists no folder)."""
+    if not path.endswith("/"):
+        return link(path)
+    entry = json.loads((folder / path / "qt_attribution.json").read_text())
+    files = ", ".join(f'<a href="{html.escape(f)}">{html.escape(f.rsplit("/", 1)[1])}</a>'
+                      for f in files_in(folder, path))
+    return f"{html.escape(entry['Name'])} ({html.escape(entry['LicenseId'])}): {files}"
 
 
 def main(table, folder, version, url, out):
@@ -81,12 +90,9 @@ def main(table, folder, version, url, out):
         if not line.strip() or line.startswith("#"):
             continue
         file, *licences = line.split()
-        cells = "<br>".join(title(folder, licence) for licence in licences)
+        cells = "<br>".join(cell(folder, licence) for licence in licences)
         rows.append(f"<tr><td>{html.escape(file)}</td><td>{cells}</td></tr>")
-    # The folder may be made of links to where the texts are.
-    paths = sorted(pathlib.Path(root, name).relative_to(folder).as_posix()
-                   for root, _, names in os.walk(folder, followlinks=True) for name in names)
-    texts = [f"<li>{link(path)}</li>" for path in paths]
+    texts = [f"<li>{link(path)}</li>" for path in files_in(folder, ".")]
     pathlib.Path(out).write_text(PAGE.format(version=html.escape(version), url=html.escape(url),
                                              rows="\n".join(rows), texts="\n".join(texts)))
 
