@@ -181,9 +181,7 @@ def main(archive, shots):
                                                 {"source": script})
                 check(page, server)
             except Failure as failure:
-                picture = (shots or archive.parent) / f"web-page-failed-{number}.png"
-                page.picture().save(picture)
-                sys.exit(f"FAIL ({name}): {failure}\nThe page as it was: {picture}")
+                page.fail(name, failure, (shots or archive.parent) / f"web-page-failed-{number}.png")
             finally:
                 page.close()
                 server.stop()

@@ -77,6 +77,11 @@ class Page:
     def close(self):
         self.driver.quit()
 
+    def fail(self, label, failure, picture):
+        """Keeps the page's picture and ends the test with the failure."""
+        self.picture().save(picture)
+        sys.exit(f"FAIL ({label}): {failure}\nThe page as it was: {picture}")
+
     def picture(self):
         return Image.open(io.BytesIO(self.driver.get_screenshot_as_png())).convert("RGB")
 
@@ -240,9 +245,7 @@ def main(archive, shots):
                 check_clear(page)
                 check_exit(page)
             except Failure as failure:
-                picture = (shots or archive.parent) / f"web-{ratio}x-failed.png"
-                page.picture().save(picture)
-                sys.exit(f"FAIL ({ratio}x): {failure}\nThe page as it was: {picture}")
+                page.fail(f"{ratio}x", failure, (shots or archive.parent) / f"web-{ratio}x-failed.png")
             finally:
                 page.close()
             print(f"   {ratio}x: window, colours, tables, clipboard, About, Help,"
