@@ -7,9 +7,9 @@
 # options, the toolchain file, the compiler and the Debian packages built
 # into the result. Only a finished build ever gets its key's name; a run
 # removes the entries its key replaces and those no target names any more.
-# Beside Qt, the entry keeps in licensing/ the exact source files, what the
-# build was made from, and every qtbase file the build read, from which the
-# archives take the notices of what they ship (packaging/qt_notices.py).
+# Beside Qt, the entry keeps in licensing/ the exact source files, from which
+# the archives take the notices of what they ship (packaging/qt_notices.py),
+# what the build was made from, and a record of every qtbase file it read.
 # Usage: tools/qt/build-qt.sh TARGET CACHE_DIR
 set -euo pipefail
 shopt -s inherit_errexit
