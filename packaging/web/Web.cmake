@@ -5,8 +5,8 @@
 # tools/make-web-zip.sh builds it and packs it (tools/make-packages.sh).
 include(packaging/Developer.cmake)
 
-# The window's dark blue, for the app's title bar and the page's foot, and
-# the grey around the window.
+# The window's dark blue, for the app's title bar and its cut-to-shape icon,
+# and the grey around the window.
 set(PAGE_THEME_COLOUR "#000040")
 set(PAGE_BACKGROUND "#808080")
 set(page ${PROJECT_BINARY_DIR}/page)
