@@ -84,7 +84,7 @@ def check_offline_and_update(page, server, folder):
     page.driver.get(server.url)
     page.find_window()
     # A new version: its page reads differently, and so does its worker.
-    for name, old, new in (("index.html", "Tolvane 1.3 ·", "Tolvane 1.3 (new) ·"),
+    for name, old, new in (("index.html", '<footer id="about">', '<footer id="about">New: '),
                            ("service-worker.js", 'VERSION = "', 'VERSION = "new-')):
         path = folder / name
         text = path.read_text()
@@ -94,8 +94,8 @@ def check_offline_and_update(page, server, folder):
     newer = Server(folder, server.port)
     try:
         page.driver.get(newer.url)
-        page.wait_for("new version's page", lambda: "Tolvane 1.3 (new)" in page.driver.execute_script(
-            "return document.getElementById('about')?.textContent ?? ''"))
+        page.wait_for("new version's page", lambda: page.driver.execute_script(
+            "return document.getElementById('about')?.textContent.startsWith('New: ')"))
         page.find_window()
         kept = page.driver.execute_async_script(
             "caches.keys().then(arguments[0], (e) => arguments[0]([String(e)]))")
@@ -139,6 +139,10 @@ def check_says(page, words):
     page.wait_for(f'words "{words}"', lambda: words in page.text())
 
 
+def visit(page, server):
+    page.driver.get(server.url)
+
+
 def unzip(archive, folder):
     zipfile.ZipFile(archive).extractall(folder)
     return folder
@@ -147,14 +151,16 @@ def unzip(archive, folder):
 def main(archive, shots):
     archive = pathlib.Path(archive).resolve()
     shots = pathlib.Path(shots).resolve() if shots else None
+    if shots:
+        shots.mkdir(parents=True, exist_ok=True)
     with tempfile.TemporaryDirectory() as scratch:
         scratch = pathlib.Path(scratch)
         site = unzip(archive, scratch / "site")
         missing = pathlib.Path(shutil.copytree(site, scratch / "missing"))
         (missing / "tolvane.wasm").unlink()
         # Each case a fresh browser, with nothing kept from the one before;
-        # the slow line's cases visit the page themselves, once throttled.
-        visit = lambda page, server: page.driver.get(server.url)
+        # the slow line's cases visit the page themselves, once throttled;
+        # the last one changes the folder into a new version.
         cases = [
             ("installable, links served", site, None,
              lambda page, server: (visit(page, server), page.find_window(),
