@@ -4,7 +4,8 @@
 # fresh Debian 13 root with Debian's emscripten against Qt built from
 # Debian 13's own source, and built twice to prove it the same; beside it
 # the exact source of its Qt and of Tolvane, and the logs
-# (tools/platform-zip.sh). Run as root on Debian 12 or 13.
+# (tools/platform-zip.sh), and in build-web/fault the window whose commands
+# fail, which tests/web_zip_test.sh tries. Run as root on Debian 12 or 13.
 # Usage: tools/make-web-zip.sh [--floor [--size-steps]]   (TOLVANE_CACHE,
 #   DEBIAN_MIRROR and SOURCE_DATE_EPOCH as for tools/platform-zip.sh)
 #   --floor       also builds, in build-web/floor, the one-line window that
@@ -19,6 +20,9 @@ source tools/platform-zip.sh
 # built and when programs are (the web preset sets it there); Debian's
 # emscripten is no SDK, but the variable naming its folder serves.
 make_platform_zip web "$PWD/build-web" EMSDK=/usr/share/emscripten
+echo "== The window with a failing command (tests/web_zip_test.sh), in build-web/fault"
+in_root_logged "$PWD/build-web/logs/fault.log" sh -c 'cmake --build /build/web --target fault_window &&
+  mkdir /out/fault && cp /build/web/tests/web/fault_window.* /build/web/tests/web/qtloader.js /out/fault/'
 [ "${1:-}" = --floor ] || exit 0
 echo "== The floor the page is measured against (./bench.sh --web), in build-web/floor"
 in_root_logged "$PWD/build-web/logs/floor.log" sh -c 'cmake --build /build/web --target one_line_window &&

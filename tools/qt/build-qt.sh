@@ -7,6 +7,8 @@
 # options, the toolchain file, the compiler and the Debian packages built
 # into the result. Only a finished build ever gets its key's name; a run
 # removes the entries its key replaces and those no target names any more.
+# A target may change that source with tools/qt/TARGET.patch (patch -p1 in
+# qtbase), which then is part of the key and of the source kept.
 # Beside Qt, the entry keeps in licensing/ the exact source files, from which
 # the archives take the notices of what they ship (packaging/qt_notices.py),
 # what the build was made from, and a record of every qtbase file it read.
@@ -25,6 +27,7 @@ readonly package=qt6-base_$version
 target=$1 cache=$2
 prefix=/opt/qt6-$target
 options_file=tools/qt/$target.options
+patch_file=$PWD/tools/qt/$target.patch
 [ -f "$options_file" ] || { echo "No Qt target $target: no $options_file" >&2; exit 2; }
 mapfile -t target_options < <(grep -v '^#' "$options_file")
 options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
@@ -45,6 +48,7 @@ qt_key_inputs() {
   printf '%s\n' "${options[@]}"
   [ -z "$toolchain" ] || grep -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$toolchain"
   echo "$compiler"
+  [ ! -f "$patch_file" ] || cat "$patch_file"
   local built status
   for built in "${built_in[@]}"; do
     status=$(dpkg-query -W -f='${db:Status-Abbrev} ${Version}' "$built" 2>/dev/null) || status=
@@ -161,6 +165,7 @@ build_qt() (
   cd "$work"
   dpkg-source -x "$source_dir/$package.dsc" qtbase >source.log 2>&1 ||
     { cat source.log >&2; echo "dpkg-source could not unpack $source_dir" >&2; exit 1; }
+  [ ! -f "$patch_file" ] || patch -p1 -d qtbase <"$patch_file" >>source.log
   # Dates inside Qt are its source's release, as Debian's own builds have them.
   SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l qtbase/debian/changelog -STimestamp)
   export SOURCE_DATE_EPOCH
@@ -172,6 +177,7 @@ build_qt() (
   echo "$key_inputs" >"$partial/key-inputs.txt"
   mkdir -p "$partial/licensing/source"
   cp -l "$source_dir"/* "$partial/licensing/source/"
+  [ ! -f "$patch_file" ] || cp "$patch_file" "$partial/licensing/source/qt6-base-$target.patch"
   # Every qtbase file that went into this Qt: compiled, included, or packed
   # into a resource.
   { ninja -C qt-build -t deps | sed -n 's/^    //p'; grep -oh "$work/qtbase/[^ :|]*" qt-build/build.ninja; } |
@@ -180,7 +186,9 @@ build_qt() (
   {
     echo "This Qt was built from Debian's source package qt6-base, version $version"
     echo "(the files $package.dsc, qt6-base_${version%-*}.orig.tar.xz and"
-    echo "$package.debian.tar.xz), with $compiler, configured with:"
+    echo "$package.debian.tar.xz)$([ ! -f "$patch_file" ] ||
+      echo ", changed by qt6-base-$target.patch (patch -p1 in the unpacked qtbase folder)"),"
+    echo "built with $compiler, configured with:"
     echo
     echo "  cmake -S qtbase -B qt-build ${options[*]}"
     if [ -n "$toolchain" ]; then
