@@ -1,33 +1,33 @@
 #!/usr/bin/python3
 """Tries the web archive as a user meets it: unzipped, served by a plain
-static server on the loopback and opened in Debian's headless Chromium, at
-device pixel ratio 1 and 1.5. The page must be titled "Tolvane" and show
-the window, at its own size times the ratio, with its colours in place;
-cells tick by mouse and by Space; Create Code writes the right tables,
-which Ctrl+C puts on the browser's clipboard, and Ctrl+V pastes from it;
-About and Help open modal boxes (a click on a cell changes nothing while
-one is open) that Enter closes; Tab leads from the PF2 box to Clear
-Fields, whose Space clears the tables; Exit ends Tolvane and the page says
-so.
+static server on the loopback and opened in each engine: Debian's
+Chromium and Firefox ESR at device pixel ratio 1 and 1.5, WebKit at 1.
+The page must be titled "Tolvane" and show the window, at its own size
+times the ratio, with its colours in place and its title in the page's
+sans-serif face; cells tick by mouse and by Space; Create Code writes the
+right tables, which Ctrl+C puts on the browser's clipboard, and Ctrl+V
+pastes from it; About and Help open modal boxes (a click on a cell
+changes nothing while one is open) that Enter closes; Tab leads from the
+PF2 box to Clear Fields, whose Space clears the tables; Exit ends Tolvane
+and the page says so.
 On a failure the page's picture is kept, in SCREENSHOT_DIR or else beside
-the archive.
+the archive. WebKit needs an X display (xvfb-run).
 
 Usage: web_zip_test.py ZIP [SCREENSHOT_DIR]
 """
 import io
 import pathlib
+import subprocess
 import sys
 import tempfile
 import time
 import zipfile
 
 from PIL import Image
-from selenium.webdriver.common.action_chains import ActionChains
-from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
-from browser import CLIENT_SIZE, chromium, serve  # noqa: E402
+from browser import CLIENT_SIZE, open_browser, serve  # noqa: E402
 
 BACKGROUND = (0x00, 0x00, 0x40)
 # Logical pixels of the client area below the menu bar, and the colour
@@ -61,17 +61,19 @@ class Failure(Exception):
 
 
 class Page:
-    """The page in a headless Chromium at one device pixel ratio (opened
-    at once when given its address)."""
+    """The page in one engine at one device pixel ratio (opened at once
+    when given its address)."""
 
-    def __init__(self, url, ratio, profile):
+    def __init__(self, url, ratio, profile, engine="chromium"):
         self.ratio = ratio
-        self.driver = chromium(profile, ratio)
+        self.engine = engine
+        self.driver = open_browser(engine, profile, ratio)
         self.corner = None
         if url:
-            self.driver.execute_cdp_cmd("Browser.grantPermissions", {
-                "origin": url.rstrip("/"),
-                "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+            if engine == "chromium":
+                self.driver.execute_cdp_cmd("Browser.grantPermissions", {
+                    "origin": url.rstrip("/"),
+                    "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
             self.driver.get(url)
 
     def close(self):
@@ -130,29 +132,73 @@ class Page:
 
     def click(self, x, y):
         device_x, device_y = self.device(x, y)
-        actions = ActionBuilder(self.driver)
-        actions.pointer_action.move_to_location(device_x / self.ratio, device_y / self.ratio)
-        actions.pointer_action.click()
-        actions.perform()
+        self.driver.perform({"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
+                             "actions": [{"type": "pointerMove", "origin": "viewport",
+                                          "x": int(device_x / self.ratio),
+                                          "y": int(device_y / self.ratio)},
+                                         {"type": "pointerDown", "button": 0},
+                                         {"type": "pointerUp", "button": 0}]})
         time.sleep(0.3)
 
     def keys(self, *keys):
-        ActionChains(self.driver).send_keys(*keys).perform()
-        time.sleep(0.3)
+        for key in keys:
+            self._press([key], [key])
 
     def chord(self, modifier, key):
-        ActionChains(self.driver).key_down(modifier).send_keys(key).key_up(modifier).perform()
+        self._press([modifier, key], [key, modifier])
+
+    def _press(self, down, up):
+        self.driver.perform({"type": "key", "id": "keyboard", "actions":
+                             [{"type": "keyDown", "value": key} for key in down]
+                             + [{"type": "keyUp", "value": key} for key in up]})
         time.sleep(0.3)
 
     def clipboard(self):
-        return self.driver.execute_async_script(
-            "navigator.clipboard.readText().then(arguments[0], e => arguments[0]('! ' + e))")
+        """What the browser put on the clipboard: WebKit's pages may not read
+        it without a user's gesture, so its is read from the X display."""
+        if self.engine == "webkit":
+            return subprocess.run(["xclip", "-selection", "clipboard", "-o"],
+                                  capture_output=True, text=True, check=False).stdout
+        return self.driver.execute_script(
+            "return navigator.clipboard.readText().catch(e => '! ' + e)")
+
+    def set_clipboard(self, text):
+        if self.engine == "webkit":
+            subprocess.run(["xclip", "-selection", "clipboard"], input=text, text=True, check=True)
+        else:
+            self.driver.execute_script(f"return navigator.clipboard.writeText({text!r})")
+
+
+# The rendered width of the window's title against the same text in the
+# page's sans-serif and serif faces, at the title's size.
+TITLE_WIDTHS = """
+  const name = [...document.querySelectorAll("*")].map((host) => host.shadowRoot)
+      .filter(Boolean).map((root) => root.querySelector(".window-name")).find(Boolean);
+  const width = (node) => node.getBoundingClientRect().width;
+  const range = document.createRange();
+  range.selectNodeContents(name);
+  const widths = [range.getBoundingClientRect().width];
+  for (const face of ["sans-serif", "serif"]) {
+    const probe = document.createElement("span");
+    probe.style.cssText = `position: absolute; white-space: nowrap; font-family: ${face};` +
+                          `font-size: ${getComputedStyle(name).fontSize}`;
+    probe.textContent = name.textContent;
+    document.body.append(probe);
+    widths.push(width(probe));
+    probe.remove();
+  }
+  return widths;
+"""
 
 
 def check_window(page):
     if page.driver.title != "Tolvane":
         raise Failure(f'the page is titled "{page.driver.title}"')
     page.find_window()
+    title, sans_serif, serif = page.driver.execute_script(TITLE_WIDTHS)
+    if abs(title - sans_serif) > 0.5 or abs(sans_serif - serif) < 0.5:
+        raise Failure(f"the window's title is {title:.1f} pixels wide, in sans-serif"
+                      f" {sans_serif:.1f}, in serif {serif:.1f}: not the page's sans-serif")
     picture = page.picture()
     for x, y, want in SPOTS:
         got = page.colour_at(picture, x, y)
@@ -168,7 +214,7 @@ def check_window(page):
 def tables(page):
     read = {}
     for register, (x, y) in BOXES.items():
-        page.driver.execute_script("navigator.clipboard.writeText('')")
+        page.set_clipboard("")
         page.click(x, y)
         page.chord(Keys.CONTROL, "a")
         page.chord(Keys.CONTROL, "c")
@@ -185,7 +231,7 @@ def check_tables(page):
     if read != TABLES:
         raise Failure(f"the tables read {read}")
     # Ctrl+V pastes the browser's clipboard into a box.
-    page.driver.execute_script("navigator.clipboard.writeText('pasted')")
+    page.set_clipboard("pasted")
     page.click(*BOXES["PF2"])
     page.chord(Keys.CONTROL, "a")
     page.chord(Keys.CONTROL, "v")
@@ -198,7 +244,7 @@ def check_box(page, keys, title, shots):
     page.keys(keys[1])
     page.wait_for(f'box titled "{title}"', lambda: title in page.text().split("\n"), 5)
     if shots:
-        page.picture().save(shots / f"web-{page.ratio}x-{title.replace(' ', '-')}.png")
+        page.picture().save(shots / f"web-{page.engine}-{page.ratio}x-{title.replace(' ', '-')}.png")
     page.click(*CHECK_1)  # the window takes no click while the box is open
     page.keys(Keys.ENTER)
     page.wait_for(f'"{title}" closed', lambda: title not in page.text().split("\n"), 5)
@@ -222,6 +268,10 @@ def check_exit(page):
                   lambda: "Tolvane has ended. Reload the page to start it again." in page.text())
 
 
+# Each engine, at the device pixel ratios it is tried at.
+RATIOS = {"chromium": (1, 1.5), "firefox": (1, 1.5), "webkit": (1,)}
+
+
 def main(archive, shots):
     archive = pathlib.Path(archive).resolve()
     shots = pathlib.Path(shots).resolve() if shots else None
@@ -231,26 +281,28 @@ def main(archive, shots):
         folder = pathlib.Path(scratch) / "site"
         zipfile.ZipFile(archive).extractall(folder)
         url = serve(folder)
-        for ratio in (1, 1.5):
-            page = Page(url, ratio, pathlib.Path(scratch) / f"profile-{ratio}")
-            try:
-                check_window(page)
-                if shots:
-                    page.picture().save(shots / f"web-{ratio}x.png")
-                check_tables(page)
-                check_box(page, ("s", "a"), "About Tolvane", shots)
-                check_box(page, ("s", "h"), "Help", shots)
-                if shots:
-                    page.picture().save(shots / f"web-{ratio}x-tables.png")
-                check_clear(page)
-                check_exit(page)
-            except Failure as failure:
-                page.fail(f"{ratio}x", failure, (shots or archive.parent) / f"web-{ratio}x-failed.png")
-            finally:
-                page.close()
-            print(f"   {ratio}x: window, colours, tables, clipboard, About, Help,"
-                  " Clear Fields and Exit: right")
-    print("The web archive works in Chromium at 1x and 1.5x")
+        for engine, ratios in RATIOS.items():
+            for ratio in ratios:
+                label = f"{engine}-{ratio}x"
+                page = Page(url, ratio, pathlib.Path(scratch) / f"profile-{label}", engine)
+                try:
+                    check_window(page)
+                    if shots:
+                        page.picture().save(shots / f"web-{label}.png")
+                    check_tables(page)
+                    check_box(page, ("s", "a"), "About Tolvane", shots)
+                    check_box(page, ("s", "h"), "Help", shots)
+                    if shots:
+                        page.picture().save(shots / f"web-{label}-tables.png")
+                    check_clear(page)
+                    check_exit(page)
+                except Failure as failure:
+                    page.fail(label, failure, (shots or archive.parent) / f"web-{label}-failed.png")
+                finally:
+                    page.close()
+                print(f"   {engine} at {ratio}x: window, colours, tables, clipboard, About, Help,"
+                      " Clear Fields and Exit: right")
+    print("The web archive works in Chromium and Firefox at 1x and 1.5x, and in WebKit")
 
 
 if __name__ == "__main__":

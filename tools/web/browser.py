@@ -1,6 +1,8 @@
 """What the web archive's test and benchmark share: a folder served on the
-loopback by a plain static server, Debian's Chromium, headless, with
-nothing of its own fetched from the network, and the size of Tolvane's
+loopback by a plain static server; the three engines the page is proven
+in, each from Debian's packages with nothing of its own fetched from the
+network: Chromium and Firefox ESR headless, WebKit (WebKitGTK's
+MiniBrowser) on the X display it is given; and the size of Tolvane's
 client area, by which both find its window."""
 import http.server
 import socket
@@ -9,6 +11,12 @@ import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.remote.command import Command
+from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
+
+from bidi import Firefox
+
+ENGINES = ("chromium", "firefox", "webkit")
 
 # The client area of ui/layout.h (kClientWidth by kClientHeight twips, 15
 # to a pixel), in logical pixels.
@@ -75,6 +83,39 @@ def serve(folder):
     return Server(folder).url
 
 
+class Actions:
+    """Input actions as WebDriver defines them, one list per input source,
+    sent as they are: the same for every engine."""
+
+    def perform(self, *sources):
+        self.execute(Command.W3C_ACTIONS, {"actions": list(sources)})
+        self.execute(Command.W3C_CLEAR_ACTIONS)
+
+
+class Chromium(Actions, webdriver.Chrome):
+    pass
+
+
+class WebKit(Actions, webdriver.WebKitGTK):
+    pass
+
+
+def open_browser(engine, profile, ratio=1):
+    """The engine's browser at a device pixel ratio (WebKit: 1, that of its
+    display), with a profile folder of its own (WebKit's automation keeps
+    none beyond its session)."""
+    if engine == "chromium":
+        return chromium(profile, ratio)
+    if engine == "firefox":
+        return Firefox(profile, ratio)
+    options = WebKitOptions()
+    options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+    options.add_argument("--automation")
+    browser = WebKit(executable_path="/usr/bin/WebKitWebDriver", options=options)
+    browser.set_window_rect(0, 0, 1280, 900)
+    return browser
+
+
 def chromium(profile, ratio=1):
     """Debian's headless Chromium at a device pixel ratio, with a profile
     folder of its own."""
@@ -85,4 +126,4 @@ def chromium(profile, ratio=1):
                      "--disable-component-update", "--disable-sync", "--window-size=1280,900",
                      f"--force-device-scale-factor={ratio}", f"--user-data-dir={profile}"]:
         options.add_argument(argument)
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return Chromium(service=Service("/usr/bin/chromedriver"), options=options)
