@@ -3,7 +3,7 @@
 # generator beside its lower bound, Create Code through the real window, and
 # start-up time and peak memory of the window beside an empty Qt window,
 # offscreen and under Xvfb. With --web, what the web archive costs to open
-# in Chromium beside its floor (bench/web_bench.py), from what
+# in each browser engine beside its floor (bench/web_bench.py), from what
 # tools/make-web-zip.sh --floor wrote to build-web/, with the steps toward a
 # lighter download that --size-steps wrote. Figures and their reading:
 # docs/performance.md.
@@ -38,7 +38,8 @@ startup() {
 if [ "${1:-}" = "--web" ]; then
   [ -f build-web/floor/one_line_window.html ] ||
     { echo "No floor in build-web/floor: run tools/make-web-zip.sh --floor first (as root)" >&2; exit 1; }
-  tools/install-packages.sh chromium chromium-driver python3-selenium python3-brotli
+  tools/install-packages.sh chromium chromium-driver firefox-esr webkit2gtk-driver \
+    python3-selenium python3-websocket python3-brotli xvfb xauth
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
   mkdir "$scratch/archive"
@@ -47,7 +48,8 @@ if [ "${1:-}" = "--web" ]; then
   # --size-steps wrote them.
   shopt -s nullglob
   steps=(build-web/steps/*/)
-  /usr/bin/python3 bench/web_bench.py build-web/floor "$scratch/archive" "${steps[@]}"
+  xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \
+    /usr/bin/python3 bench/web_bench.py build-web/floor "$scratch/archive" "${steps[@]}"
   exit
 fi
 if [ "${1:-}" = "--startup-on-display" ]; then

@@ -4,9 +4,11 @@ in the same run (bench/one_line_window.cpp: Qt Widgets, a window of the
 same size with one line of text): the bytes a browser downloads (.wasm and
 scripts; raw, gzip -9 and brotli -q 11) and the time from navigation to the
 first whole window, the median of RUNS loads in one headless Chromium, each
-from the server (the page's offline copy bypassed, as the floor has none).
+from the server (the page's offline copy left out, as the floor has none).
 Each SITE_DIR is one build of the page: the archive's, and the steps that
-tools/make-web-zip.sh --size-steps writes.
+tools/make-web-zip.sh --size-steps writes. Then the first of them and the
+floor in each engine: Chromium, Firefox ESR and WebKit (which needs an X
+display: xvfb-run).
 
 Usage: web_bench.py [--runs N] FLOOR_DIR SITE_DIR...
   FLOOR_DIR  the floor's build output (one_line_window.html)
@@ -14,6 +16,7 @@ Usage: web_bench.py [--runs N] FLOOR_DIR SITE_DIR...
 """
 import gzip
 import pathlib
+import shutil
 import statistics
 import sys
 import tempfile
@@ -22,7 +25,7 @@ import time
 import brotli
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
-from browser import CLIENT_SIZE, chromium, serve  # noqa: E402
+from browser import CLIENT_SIZE, ENGINES, open_browser, serve  # noqa: E402
 
 # Records performance.now() (milliseconds from navigation) when a canvas at
 # least the window's size first holds a painted pixel at its bottom right.
@@ -49,6 +52,19 @@ FIRST_WINDOW = """
 """ % CLIENT_SIZE
 
 
+def instrumented(folder, page, into, offline_copy=False):
+    """A copy of the folder whose page records its first window, as every
+    engine runs it; without the offline copy's worker, unless asked for,
+    so that each load comes from the server."""
+    shutil.copytree(folder, into)
+    html = into / page
+    html.write_text(html.read_text().replace(
+        "</head>", f"<script>{FIRST_WINDOW}</script>\n</head>", 1))
+    if not offline_copy:
+        (into / "service-worker.js").unlink(missing_ok=True)
+    return serve(into) + page
+
+
 def downloads(folder):
     sizes = [0, 0, 0]
     for path in sorted(folder.iterdir()):
@@ -72,14 +88,11 @@ def first_window_ms(driver, url):
     sys.exit(f"no window in {url} after 30 s")
 
 
-def from_server(pages, runs):
-    """First-window times of each page, loaded by turns, so that all meet
-    the same machine, each from the server."""
+def from_server(engine, pages, runs):
+    """First-window times of each page in one browser of the engine, loaded
+    by turns, so that all meet the same machine."""
     with tempfile.TemporaryDirectory() as profile:
-        driver = chromium(profile)
-        driver.execute_cdp_cmd("Network.enable", {})
-        driver.execute_cdp_cmd("Network.setBypassServiceWorker", {"bypass": True})
-        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": FIRST_WINDOW})
+        driver = open_browser(engine, profile)
         times = {name: [] for name in pages}
         for _ in range(runs):
             for name, url in pages.items():
@@ -92,8 +105,7 @@ def from_offline_copy(url, runs):
     """First-window times of later visits as a user makes them: from the
     page's offline copy, after its check for a newer version."""
     with tempfile.TemporaryDirectory() as profile:
-        driver = chromium(profile)
-        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": FIRST_WINDOW})
+        driver = open_browser("chromium", profile)
         first_window_ms(driver, url)
         deadline = time.monotonic() + 30
         while not driver.execute_script("return navigator.serviceWorker.controller !== null"):
@@ -105,14 +117,16 @@ def from_offline_copy(url, runs):
     return times
 
 
-def main(floor, sites, runs):
+def main(floor, sites, runs, scratch):
     folders = {"floor": floor, **{site.name: site for site in sites}}
-    pages = {"floor": serve(floor) + "one_line_window.html",
-             **{site.name: serve(site) + "index.html" for site in sites}}
-    times = from_server(pages, runs)
+    pages = {"floor": instrumented(floor, "one_line_window.html", scratch / "floor"),
+             **{site.name: instrumented(site, "index.html", scratch / f"site-{number}")
+                for number, site in enumerate(sites)}}
+    times = from_server("chromium", pages, runs)
     sizes = {name: downloads(folder) for name, folder in folders.items()}
     offline = f"{sites[0].name}, from its offline copy"
-    times[offline] = from_offline_copy(pages[sites[0].name], runs)
+    times[offline] = from_offline_copy(
+        instrumented(sites[0], "index.html", scratch / "offline", offline_copy=True), runs)
     folders[offline], sizes[offline] = sites[0], sizes[sites[0].name]
     medians = {name: statistics.median(values) for name, values in times.items()}
     floor_size, floor_time = sizes["floor"], medians["floor"]
@@ -125,6 +139,15 @@ def main(floor, sites, runs):
               f"| {brotlied:,} B ({brotlied / floor_size[2]:.3f}) "
               f"| {medians[name]:.0f} ms ({medians[name] / floor_time:.2f}) |")
     print("(in brackets: times the floor)")
+    print()
+    print(f"| engine | floor | {sites[0].name} | times the floor |")
+    print("|---|---:|---:|---:|")
+    both = {"floor": pages["floor"], sites[0].name: pages[sites[0].name]}
+    for engine in ENGINES:
+        medians = {name: statistics.median(values)
+                   for name, values in from_server(engine, both, runs).items()}
+        print(f"| {engine} | {medians['floor']:.0f} ms | {medians[sites[0].name]:.0f} ms "
+              f"| {medians[sites[0].name] / medians['floor']:.2f} |")
 
 
 if __name__ == "__main__":
@@ -134,4 +157,6 @@ if __name__ == "__main__":
         runs, arguments = int(arguments[1]), arguments[2:]
     if len(arguments) < 2:
         sys.exit(__doc__)
-    main(pathlib.Path(arguments[0]), [pathlib.Path(a) for a in arguments[1:]], runs)
+    with tempfile.TemporaryDirectory() as scratch:
+        main(pathlib.Path(arguments[0]), [pathlib.Path(a) for a in arguments[1:]], runs,
+             pathlib.Path(scratch))

@@ -3,7 +3,8 @@
 # (tests/web_zip_test.py; WebKit on a virtual X display), then, in
 # Chromium, the page around it (tests/web_page_test.py) and what other
 # users meet: a Mac's keys, a tablet, a screen reader, a failing command
-# (tests/web_users_test.py), with what they need installed first.
+# (tests/web_users_test.py, with the window in fault/ beside the archive
+# that tools/make-web-zip.sh builds), with what they need installed first.
 # Usage: tests/web_zip_test.sh ZIP [SCREENSHOT_DIR]
 set -euo pipefail
 shopt -s inherit_errexit
@@ -13,3 +14,4 @@ here=$(dirname "$(realpath "$0")")
 xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \
   /usr/bin/python3 "$here/web_zip_test.py" "$@"
 /usr/bin/python3 "$here/web_page_test.py" "$@"
+/usr/bin/python3 "$here/web_users_test.py" "$1" "$(dirname "$1")/fault" "${@:2}"

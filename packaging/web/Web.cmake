@@ -25,6 +25,10 @@ add_custom_command(OUTPUT ${icons}
   DEPENDS ${svg}
   VERBATIM)
 
+# The page sets the window's scale on a touch screen through the program's
+# environment.
+set_target_properties(tolvane PROPERTIES QT_WASM_EXTRA_EXPORTED_METHODS ENV)
+
 # Qt writes a page of its own beside the program; Tolvane's is index.html,
 # written with the program's size, and the offline copy's worker with a
 # version that changes with every file.
