@@ -38,7 +38,9 @@ on under the GPL&nbsp;3, which the MIT licence of Tolvane's own code allows.</p>
 <h2>The source</h2>
 <p>The Corresponding Source of this page is published beside it, as the
 GPL&nbsp;3 asks: the exact source of its Qt (Debian's qt6-base source
-package, the folder <code>qt-source</code> of the release) and Tolvane's own
+package with Tolvane's change to Qt's browser platform,
+<code>qt6-base-web.patch</code>, in the folder <code>qt-source</code> of the
+release) and Tolvane's own
 source (<code>tolvane-source.tar.gz</code>), from which the page can be built
 again with a changed or another Qt. How this Qt was configured and built:
 <a href="qt-licences/qt-source.txt">qt-source.txt</a>. Every release of

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Builds, beside the archive's build, the steps toward a lighter download
 # that ./bench.sh --web measures: the page linked with -Oz in place of -O3,
-# and that again with one more pass of binaryen's optimizer for size; and
-# what catching exceptions costs: the page without it, and with
-# emscripten's catching in JavaScript in place of WebAssembly's own. Run in
-# the root of tools/make-web-zip.sh --size-steps.
+# and that again with one more pass of binaryen's optimizer for size; and,
+# to tell what catching exceptions costs, the page without it. Run in the
+# root of tools/make-web-zip.sh --size-steps.
 # Usage: tools/web/size-steps.sh BUILD_DIR OUT_DIR
 set -euo pipefail
 shopt -s inherit_errexit
@@ -20,13 +19,7 @@ cp -r "$out/link-Oz" "$out/link-Oz-wasm-opt"
 wasm-opt -Oz --converge --enable-mutable-globals --enable-sign-ext --enable-bulk-memory \
   --enable-nontrapping-float-to-int "$out/link-Oz/tolvane.wasm" -o "$out/link-Oz-wasm-opt/tolvane.wasm"
 echo "== Without catching exceptions"
-cmake --preset web -B "$build-no-exceptions" -DTOLVANE_WASM_EXCEPTIONS=OFF >/dev/null
+cmake --preset web -B "$build-no-exceptions" -DTOLVANE_CATCH_EXCEPTIONS=OFF >/dev/null
 cmake --build "$build-no-exceptions"
 cmake --install "$build-no-exceptions" --prefix "$out/no-exceptions" >/dev/null
-echo "== Catching exceptions in JavaScript"
-cmake --preset web -B "$build-js-exceptions" -DTOLVANE_WASM_EXCEPTIONS=OFF \
-  -DCMAKE_CXX_FLAGS=-sDISABLE_EXCEPTION_CATCHING=0 \
-  -DCMAKE_EXE_LINKER_FLAGS=-sDISABLE_EXCEPTION_CATCHING=0 >/dev/null
-cmake --build "$build-js-exceptions"
-cmake --install "$build-js-exceptions" --prefix "$out/js-exceptions" >/dev/null
 ls -l "$out"/*/tolvane.wasm
