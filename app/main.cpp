@@ -5,6 +5,9 @@
 #include "ui/main_window.h"
 
 #ifdef Q_OS_WASM
+#include <QScreen>
+#include <algorithm>
+
 #include <emscripten.h>
 #endif
 
@@ -23,6 +26,19 @@ QFont withDialogFaces(QFont font) {
   return font;
 }
 
+#ifdef Q_OS_WASM
+// A page may be smaller than the place Qt gives the window (a phone, or a
+// tablet where the window is drawn larger): the window then goes where
+// the whole of it, frame and title included, is on the page.
+void keepWholeOnPage(QWidget& window) {
+  const QRect room = window.screen()->availableGeometry();
+  QRect frame = window.frameGeometry();
+  if (room.contains(frame)) return;
+  frame.moveCenter(room.center());
+  window.move(std::max(frame.left(), room.left()), std::max(frame.top(), room.top()));
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,5 +55,8 @@ int main(int argc, char** argv) {
   // Normal, not maximized: a browser page maximizes a window unless told
   // otherwise, and Tolvane's has one size.
   window.showNormal();
+#ifdef Q_OS_WASM
+  keepWholeOnPage(window);
+#endif
   return QApplication::exec();
 }

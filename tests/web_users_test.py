@@ -55,16 +55,17 @@ def key_event(page, kind, key, code, modifiers, text=None, commands=None):
     page.driver.execute_cdp_cmd("Input.dispatchKeyEvent", event)
 
 
-def option(page, letter, dead=False):
-    """Option+letter as a Mac sends it: the character it types, or a dead
-    key, with the letter's place as its code."""
-    code = "Key" + letter.upper()
+def option(page, *letters, dead=""):
+    """Option held through letters as a Mac sends them: each the character
+    it types, or a dead key (those in dead), with the letter's place as
+    its code."""
     key_event(page, "rawKeyDown", "Alt", "AltLeft", 1)
-    if dead:
-        key_event(page, "rawKeyDown", "Dead", code, 1)
-    else:
-        key_event(page, "keyDown", OPTION[letter], code, 1, text=OPTION[letter])
-    key_event(page, "keyUp", "Dead" if dead else OPTION[letter], code, 1)
+    for letter in letters:
+        code = "Key" + letter.upper()
+        key = "Dead" if letter in dead else OPTION[letter]
+        key_event(page, "keyDown", key, code, 1, text=None if letter in dead else key)
+        key_event(page, "keyUp", key, code, 1)
+        time.sleep(0.3)
     key_event(page, "keyUp", "Alt", "AltLeft", 0)
     time.sleep(0.3)
 
@@ -111,15 +112,14 @@ def check_mac(page):
     command(page, "v", "paste")
     if mac_tables(page)["PF2"] != "pasted":
         raise Failure("Cmd+V pasted nothing into the PF2 box")
-    for item, title, dead in (("a", "About Tolvane", False), ("h", "Help", False),
-                              ("a", "About Tolvane", True)):
-        option(page, "s")
-        option(page, item, dead)
+    for presses, title in ((lambda: (option(page, "s"), page.keys("a")), "About Tolvane"),
+                           (lambda: option(page, "s", "h"), "Help"),
+                           (lambda: option(page, "s", "a", dead="a"), "About Tolvane")):
+        presses()
         wait_for_box(page, title)
         page.keys(Keys.ENTER)
         wait_for_box(page, title, shown=False)
-    option(page, "f")
-    option(page, "x")
+    option(page, "f", "x")
     page.wait_for("word that Tolvane has ended",
                   lambda: "Tolvane has ended. Reload the page to start it again." in page.text())
 
