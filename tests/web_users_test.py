@@ -40,8 +40,9 @@ MAC = {"userAgent": "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit
 # What a Mac's US layout types for Option and each access key of the menus.
 OPTION = {"f": "ƒ", "x": "≈", "s": "ß", "a": "å", "h": "˙"}
 CELL = 16  # logical pixels from one cell to the next
-# The menu bar's titles and the first item of a menu, from the client
-# area's top-left corner.
+# Where a finger taps: the middle of the bottom row's first PF0 and PF1
+# cells, the Settings menu's title and its first item.
+TAP_141, TAP_145 = (24, 127), (88, 127)
 MENU_SETTINGS, FIRST_ITEM = (83, -12), (100, 12)
 
 
@@ -167,8 +168,8 @@ def check_tablet(page):
     cell = on_touch_screen(page, 1024, 768, 2)
     if cell < 32:
         raise Failure(f"a cell is {cell:.1f} CSS pixels on a 1024 x 768 touch screen, not 32")
-    tap(page, *CHECK_141)
-    tap(page, *CHECK_145)
+    tap(page, *TAP_141)
+    tap(page, *TAP_145)
     tap(page, *CREATE_CODE)
     read = tables(page)
     want = dict(TABLES, PF1="80, 00, 00, 00, 00, 00, 00, 00")
