@@ -128,8 +128,8 @@ def check_mac(page):
 def tap(page, x, y):
     device_x, device_y = page.device(x, y)
     point = {"x": device_x / page.dpr, "y": device_y / page.dpr}
-    page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [point]})
-    page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+    for kind, points in (("touchStart", [point]), ("touchEnd", [])):
+        page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
     time.sleep(0.4)
 
 
