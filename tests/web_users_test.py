@@ -129,7 +129,8 @@ def tap(page, x, y):
     device_x, device_y = page.device(x, y)
     point = {"x": device_x / page.dpr, "y": device_y / page.dpr}
     for kind, points in (("touchStart", [point]), ("touchEnd", [])):
-        page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+        page.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                                    {"type": kind, "touchPoints": points})
     time.sleep(0.4)
 
 
@@ -222,7 +223,8 @@ def accessible(page):
     for node in nodes:
         if node.get("ignored"):
             continue
-        properties = {item["name"]: item["value"].get("value") for item in node.get("properties", [])}
+        properties = {item["name"]: item["value"].get("value")
+                      for item in node.get("properties", [])}
         found.append((node.get("role", {}).get("value"), node.get("name", {}).get("value", ""),
                       node.get("value", {}).get("value"), properties.get("checked")))
     return found
@@ -304,7 +306,8 @@ def main(archive, fault, shots):
                 page.driver.get(address)
                 check(page)
             except Failure as failure:
-                page.fail(name, failure, (shots or archive.parent) / f"web-users-failed-{number}.png")
+                picture = (shots or archive.parent) / f"web-users-failed-{number}.png"
+                page.fail(name, failure, picture)
             finally:
                 page.close()
             print(f"   {name}: right")

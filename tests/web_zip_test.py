@@ -132,7 +132,8 @@ class Page:
 
     def click(self, x, y):
         device_x, device_y = self.device(x, y)
-        self.driver.perform({"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
+        self.driver.perform({"type": "pointer", "id": "mouse",
+                             "parameters": {"pointerType": "mouse"},
                              "actions": [{"type": "pointerMove", "origin": "viewport",
                                           "x": int(device_x / self.ratio),
                                           "y": int(device_y / self.ratio)},
@@ -244,7 +245,8 @@ def check_box(page, keys, title, shots):
     page.keys(keys[1])
     page.wait_for(f'box titled "{title}"', lambda: title in page.text().split("\n"), 5)
     if shots:
-        page.picture().save(shots / f"web-{page.engine}-{page.ratio}x-{title.replace(' ', '-')}.png")
+        name = title.replace(" ", "-")
+        page.picture().save(shots / f"web-{page.engine}-{page.ratio}x-{name}.png")
     page.click(*CHECK_1)  # the window takes no click while the box is open
     page.keys(Keys.ENTER)
     page.wait_for(f'"{title}" closed', lambda: title not in page.text().split("\n"), 5)
