@@ -28,8 +28,8 @@ import zipfile
 
 from selenium.webdriver.common.keys import Keys
 
-from web_zip_test import (BOXES, CHECK_141, CHECK_145, CLEARED, CREATE_CODE, TABLES, Failure,
-                          Page)
+from web_zip_test import (BOXES, CHECK_141, CLEARED, CREATE_CODE, TABLES, Failure, Page,
+                          check_tables)
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
 from browser import CLIENT_SIZE, serve  # noqa: E402
@@ -39,6 +39,8 @@ MAC = {"userAgent": "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit
        "platform": "MacIntel"}
 # What a Mac's US layout types for Option and each access key of the menus.
 OPTION = {"f": "ƒ", "x": "≈", "s": "ß", "a": "å", "h": "˙"}
+# The editing command a Mac's browser runs for Cmd and a letter.
+EDITING = {"a": "selectAll", "c": "copy", "v": "paste"}
 CELL = 16  # logical pixels from one cell to the next
 # Where a finger taps: the middle of the bottom row's first PF0 and PF1
 # cells, the Settings menu's title and its first item.
@@ -71,11 +73,11 @@ def option(page, *letters, dead=""):
     time.sleep(0.3)
 
 
-def command(page, letter, editing):
+def command(page, letter):
     """Cmd+letter, with the editing command a Mac's browser runs for it."""
     code = "Key" + letter.upper()
     key_event(page, "rawKeyDown", "Meta", "MetaLeft", 4)
-    key_event(page, "keyDown", letter, code, 4, commands=[editing])
+    key_event(page, "keyDown", letter, code, 4, commands=[EDITING[letter]])
     key_event(page, "keyUp", letter, code, 4)
     key_event(page, "keyUp", "Meta", "MetaLeft", 0)
     time.sleep(0.3)
@@ -86,33 +88,11 @@ def wait_for_box(page, title, shown=True):
                   lambda: (title in page.text().split("\n")) == shown, 5)
 
 
-def mac_tables(page):
-    """The tables as Cmd+A and Cmd+C copy them."""
-    read = {}
-    for register, (x, y) in BOXES.items():
-        page.set_clipboard("")
-        page.click(x, y)
-        command(page, "a", "selectAll")
-        command(page, "c", "copy")
-        read[register] = page.clipboard()
-    return read
-
-
 def check_mac(page):
     page.find_window()
-    page.click(*CHECK_141)
-    page.click(*CHECK_145)
-    page.keys(Keys.TAB, Keys.SPACE)
-    page.click(*CREATE_CODE)
-    read = mac_tables(page)
-    if read != TABLES:
-        raise Failure(f"Cmd+A and Cmd+C copied {read}")
-    page.set_clipboard("pasted")
-    page.click(*BOXES["PF2"])
-    command(page, "a", "selectAll")
-    command(page, "v", "paste")
-    if mac_tables(page)["PF2"] != "pasted":
-        raise Failure("Cmd+V pasted nothing into the PF2 box")
+    check_tables(page, command)
+    # Option+S and then the item's letter, as Alt+S and the letter on a PC;
+    # or Option held through both, a dead key's letter too.
     for presses, title in ((lambda: (option(page, "s"), page.keys("a")), "About Tolvane"),
                            (lambda: option(page, "s", "h"), "Help"),
                            (lambda: option(page, "s", "a", dead="a"), "About Tolvane")):

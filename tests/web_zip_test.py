@@ -212,32 +212,38 @@ def check_window(page):
         raise Failure(f"the client area is not {CLIENT_SIZE[0]} pixels wide at {page.ratio}x")
 
 
-def tables(page):
+def ctrl(page, letter):
+    page.chord(Keys.CONTROL, letter)
+
+
+def tables(page, shortcut=ctrl):
+    """The tables as select-all and copy (shortcut presses them: Ctrl+A
+    and Ctrl+C on a PC) put them on the clipboard."""
     read = {}
     for register, (x, y) in BOXES.items():
         page.set_clipboard("")
         page.click(x, y)
-        page.chord(Keys.CONTROL, "a")
-        page.chord(Keys.CONTROL, "c")
+        shortcut(page, "a")
+        shortcut(page, "c")
         read[register] = page.clipboard()
     return read
 
 
-def check_tables(page):
+def check_tables(page, shortcut=ctrl):
     page.click(*CHECK_141)
     page.click(*CHECK_145)
     page.keys(Keys.TAB, Keys.SPACE)
     page.click(*CREATE_CODE)
-    read = tables(page)
+    read = tables(page, shortcut)
     if read != TABLES:
         raise Failure(f"the tables read {read}")
-    # Ctrl+V pastes the browser's clipboard into a box.
+    # Paste puts the browser's clipboard into a box.
     page.set_clipboard("pasted")
     page.click(*BOXES["PF2"])
-    page.chord(Keys.CONTROL, "a")
-    page.chord(Keys.CONTROL, "v")
-    if tables(page)["PF2"] != "pasted":
-        raise Failure("Ctrl+V pasted nothing into the PF2 box")
+    shortcut(page, "a")
+    shortcut(page, "v")
+    if tables(page, shortcut)["PF2"] != "pasted":
+        raise Failure("pasting pasted nothing into the PF2 box")
 
 
 def check_box(page, keys, title, shots):
