@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "app/shell_texts.h"
+
 namespace tolvane {
 namespace {
 
@@ -24,19 +26,17 @@ void showMessage(QWidget* parent, const QString& title, const QString& prompt,
 }  // namespace
 
 QString aboutPrompt() {
-  // One line: the version, two spaces, the notice.
-  return tr("Tolvane V%1  Atari 2600 playfield tables, bottom row first.")
-      .arg(QStringLiteral(TOLVANE_VERSION));
+  return tr(texts::kAboutPrompt).arg(QStringLiteral(TOLVANE_VERSION));
 }
 
-QString helpPrompt() { return tr("Please read the readme.txt file found in the zipped archive. "); }
+QString helpPrompt() { return tr(texts::kHelpPrompt); }
 
-void showAbout(QWidget* parent) { showMessage(parent, tr("About Tolvane"), aboutPrompt()); }
+void showAbout(QWidget* parent) { showMessage(parent, tr(texts::kAboutTitle), aboutPrompt()); }
 
-void showHelp(QWidget* parent) { showMessage(parent, tr("Help"), helpPrompt()); }
+void showHelp(QWidget* parent) { showMessage(parent, tr(texts::kHelpTitle), helpPrompt()); }
 
 void showRunTimeError(QWidget* parent, const QString& what) {
-  showMessage(parent, tr("Tolvane"), tr("Run-time error: %1").arg(what), QMessageBox::Critical);
+  showMessage(parent, tr(texts::kErrorTitle), tr(texts::kRunTimeError).arg(what), QMessageBox::Critical);
 }
 
 }  // namespace tolvane

@@ -18,6 +18,7 @@
 #include "ui/playfield_cell.h"
 #include "ui/text_contrast.h"
 #include "ui/text_fit.h"
+#include "ui/window_texts.h"
 
 namespace tolvane {
 namespace {
@@ -37,15 +38,8 @@ void fillBackground(QWidget* widget, const layout::Rgb& background) {
 }
 
 QString registerName(Register reg) {
-  switch (reg) {
-    case Register::kPf0:
-      return QStringLiteral("PF0");
-    case Register::kPf1:
-      return QStringLiteral("PF1");
-    case Register::kPf2:
-      return QStringLiteral("PF2");
-  }
-  return {};
+  const std::string_view name = texts::registerName(reg);
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // The widest table text the font can show: eight bytes of its widest digit.
@@ -78,7 +72,7 @@ QLabel* addLabel(QWidget* client, const char* name, const QString& text,
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("frmtolvane"));
-  setWindowTitle(tr("Tolvane"));
+  setWindowTitle(tr(texts::kWindowTitle));
   setWindowIcon(QIcon(QStringLiteral(":/tolvane-64.png")));
 
   auto* client = new QWidget(this);
@@ -106,7 +100,7 @@ void MainWindow::createGrid(QWidget* client) {
     auto* box = new PlayfieldCell(toColor(layout::registerColour(reg)), client);
     box->setObjectName(QStringLiteral("Check%1").arg(cell));
     box->setGeometry(toPixels(layout::cellRect(row, column)));
-    const QString where = tr("Row %1, column %2: %3 bit %4")
+    const QString where = tr(texts::kCellName)
                               .arg(row)
                               .arg(column)
                               .arg(registerName(reg))
@@ -134,14 +128,14 @@ void MainWindow::createOutputRows(QWidget* client) {
   QLineEdit* edits[3] = {};
   for (int i = 0; i < 3; ++i) {
     const OutputRow& row = rows[i];
-    QLabel* label = addLabel(client, row.labelName, tr("PFData%1").arg(i), row.labelPlace,
+    QLabel* label = addLabel(client, row.labelName, tr(texts::kRegisterLabel).arg(i), row.labelPlace,
                              layout::registerColour(row.reg));
     fitText(label, label->text());
     registerLabels_[i] = label;
     auto* edit = new QLineEdit(client);
     edit->setObjectName(QLatin1String(row.boxName));
     edit->setGeometry(toPixels(row.boxPlace));
-    edit->setAccessibleName(tr("%1 table").arg(registerName(row.reg)));
+    edit->setAccessibleName(tr(texts::kTableName).arg(registerName(row.reg)));
     edits[i] = edit;
   }
   colourRegisterLabels();
@@ -154,13 +148,13 @@ void MainWindow::createOutputRows(QWidget* client) {
   pf1Box_ = LineEditBox(play1_);
   pf2Box_ = LineEditBox(play2_);
 
-  cmdcode_ = new QPushButton(tr("Create Code"), client);
+  cmdcode_ = new QPushButton(tr(texts::kCreateCode), client);
   cmdcode_->setObjectName(QStringLiteral("cmdcode"));
   cmdcode_->setGeometry(toPixels(layout::kCreateCodeButton));
   fitText(cmdcode_, cmdcode_->text());
   bind(cmdcode_, &QPushButton::clicked, &MainWindow::cmdcode_Click);
 
-  clrfield_ = new QPushButton(tr("Clear Fields"), client);
+  clrfield_ = new QPushButton(tr(texts::kClearFields), client);
   clrfield_->setObjectName(QStringLiteral("clrfield"));
   clrfield_->setGeometry(toPixels(layout::kClearFieldsButton));
   fitText(clrfield_, clrfield_->text());
@@ -179,8 +173,8 @@ void MainWindow::createNotices(QWidget* client) {
     notice->setMargin(layout::toPixels(layout::kNoticePadding));
     fitText(notice, text);
   };
-  addNotice("Label4", tr("Tick the pixels to light, then press Create Code."), layout::kNotice);
-  addNotice("lbladvert", tr("Tables start with the bottom row. Copy them into your game."),
+  addNotice("Label4", tr(texts::kNotice), layout::kNotice);
+  addNotice("lbladvert", tr(texts::kInformation),
             layout::kInformation);
 }
 
@@ -189,18 +183,18 @@ void MainWindow::createMenus() {
   // A global menu bar would take the menus out of the window.
   bar->setNativeMenuBar(false);
 
-  QMenu* file = bar->addMenu(tr("&File"));
+  QMenu* file = bar->addMenu(tr(texts::kFileMenu));
   file->setObjectName(QStringLiteral("mnufile"));
-  QAction* exit = file->addAction(tr("E&xit"));
+  QAction* exit = file->addAction(tr(texts::kExit));
   exit->setObjectName(QStringLiteral("mnuexit"));
   bind(exit, &QAction::triggered, &MainWindow::mnuexit_Click);
 
-  QMenu* settings = bar->addMenu(tr("&Settings"));
+  QMenu* settings = bar->addMenu(tr(texts::kSettingsMenu));
   settings->setObjectName(QStringLiteral("mnusettings"));
-  QAction* about = settings->addAction(tr("&About"));
+  QAction* about = settings->addAction(tr(texts::kAbout));
   about->setObjectName(QStringLiteral("mnuabout"));
   bind(about, &QAction::triggered, &MainWindow::mnuabout_Click);
-  QAction* help = settings->addAction(tr("&Help"));
+  QAction* help = settings->addAction(tr(texts::kHelp));
   help->setObjectName(QStringLiteral("mnuhelp"));
   bind(help, &QAction::triggered, &MainWindow::mnuhelp_Click);
 }

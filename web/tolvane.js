@@ -1,0 +1,309 @@
+// What the page's window does: its two buttons run Create Code and Clear
+// Fields in tolvane.wasm, which reads the check boxes and writes the table
+// boxes through the calls below; its menu bar works as a desktop's does,
+// by mouse, arrows and access keys; About, Help and a command's run-time
+// error are modal dialogs. Once the program is loaded the page asks the
+// browser to keep an offline copy (service-worker.js).
+"use strict";
+
+const PROGRAM = "tolvane.wasm";
+// The digest of the program this page was built with: another version's
+// program, left on a server or a cache beside this page, is refused.
+const PROGRAM_INTEGRITY = document.currentScript.dataset.programIntegrity;
+const TABLE_BOXES = ["text3", "play1", "play2"];
+
+const windowElement = document.getElementById("frmtolvane");
+const note = document.getElementById("note");
+const menubar = document.getElementById("menubar");
+const menuTitles = [...menubar.querySelectorAll(".menu > [role=menuitem]")];
+const errorPrompt = document.querySelector("#errorbox .prompt").textContent;
+
+class LoadError extends Error {}
+
+// Words in place of the window, when it cannot run or has ended.
+function say(text) {
+  windowElement.hidden = true;
+  note.textContent = text;
+  note.hidden = false;
+}
+
+// The controls the program reads and writes, found when it asks for them,
+// as the desktop window's are: one that is gone fails the command there.
+function control(id) {
+  const element = document.getElementById(id);
+  if (!element) throw new Error(`${id} is gone`);
+  return element;
+}
+
+// A check box's value as the desktop's: 0 clear, 1 ticked, 2 dimmed.
+const CLEAR = 0, TICKED = 1, DIMMED = 2;
+
+let module = null;
+let instance = null;
+
+function text(pointer, size) {
+  return new TextDecoder().decode(new Uint8Array(instance.exports.memory.buffer, pointer, size));
+}
+
+const pageCalls = {
+  cellValue(cell) {
+    const box = control("Check" + cell);
+    return box.indeterminate ? DIMMED : box.checked ? TICKED : CLEAR;
+  },
+  setCellValue(cell, value) {
+    const box = control("Check" + cell);
+    box.indeterminate = value === DIMMED;
+    box.checked = value === TICKED;
+  },
+  setText(box, pointer, size) {
+    control(TABLE_BOXES[box]).value = text(pointer, size);
+  },
+  append(box, pointer, size) {
+    const element = control(TABLE_BOXES[box]);
+    element.value += text(pointer, size);
+  },
+};
+
+const systemCalls = {
+  proc_exit(code) {
+    throw new Error(`the program stopped with code ${code}`);
+  },
+};
+
+// Why the program could not be had: gone from the server, another
+// version's, or no network at all.
+async function whyNot(file) {
+  try {
+    const response = await fetch(file, { method: "HEAD", cache: "no-store" });
+    return response.ok ? `${file} on the server is not the one this page was built with`
+                       : `${file} is missing on the server (HTTP ${response.status})`;
+  } catch {
+    return "the network connection is gone";
+  }
+}
+
+async function loadProgram() {
+  if (typeof WebAssembly !== "object") throw new Error("no WebAssembly");
+  let response;
+  try {
+    response = await fetch(PROGRAM, { integrity: PROGRAM_INTEGRITY });
+  } catch {
+    throw new LoadError(await whyNot(PROGRAM));
+  }
+  if (!response.ok) throw new LoadError(await whyNot(PROGRAM));
+  let bytes;
+  try {
+    bytes = await response.arrayBuffer();
+  } catch {
+    throw new LoadError("the network connection was lost during the download");
+  }
+  module = await WebAssembly.compile(bytes);
+}
+
+// A fresh instance for each run after a failure: a command that stopped
+// part-way leaves nothing behind in the next.
+function program() {
+  if (!instance) {
+    instance = new WebAssembly.Instance(module, {
+      page: pageCalls, wasi_snapshot_preview1: systemCalls });
+    instance.exports._initialize?.();
+  }
+  return instance.exports;
+}
+
+const loaded = loadProgram();
+
+function showBox(id, prompt) {
+  const box = document.getElementById(id);
+  if (prompt !== undefined) box.querySelector(".prompt").textContent = prompt;
+  box.showModal();
+}
+
+// A command runs from start to end before any other event is taken. What
+// it wrote before a failure stays; the user is told, and the page goes on.
+async function run(command) {
+  if (!module) {
+    try {
+      await loaded;
+    } catch {
+      return;  // the page already says why
+    }
+  }
+  try {
+    program()[command]();
+  } catch (error) {
+    instance = null;
+    showBox("errorbox", errorPrompt.replace("%1", error.message));
+  }
+}
+
+function exit() {
+  closeMenus();
+  say("Tolvane has ended. Reload the page to start it again.");
+  // An installed app's own window closes, as the desktop program's does.
+  if (matchMedia("(display-mode: standalone)").matches) window.close();
+}
+
+const handlers = {
+  cmdcode: () => run("cmdcode_Click"),
+  clrfield: () => run("clrfield_Click"),
+  mnuabout: () => showBox("aboutbox"),
+  mnuhelp: () => showBox("helpbox"),
+  mnuexit: exit,
+};
+
+// The menu bar, as the WAI-ARIA menubar pattern has it.
+let focusBeforeMenus = null;
+
+const itemsOf = (title) => [...document.getElementById(title.getAttribute("aria-controls")).children];
+const openTitle = () => menuTitles.find((title) => title.getAttribute("aria-expanded") === "true");
+
+function openMenu(title, focus = "first") {
+  if (!menubar.contains(document.activeElement)) focusBeforeMenus = document.activeElement;
+  for (const other of menuTitles) {
+    const open = other === title;
+    other.setAttribute("aria-expanded", String(open));
+    document.getElementById(other.getAttribute("aria-controls")).hidden = !open;
+  }
+  const items = itemsOf(title);
+  (focus === "last" ? items[items.length - 1] : focus === "title" ? title : items[0]).focus();
+}
+
+// Closes the open menu; the keys go back to where they were in the window.
+function closeMenus(restoreFocus = true) {
+  for (const title of menuTitles) {
+    title.setAttribute("aria-expanded", "false");
+    document.getElementById(title.getAttribute("aria-controls")).hidden = true;
+  }
+  if (restoreFocus && menubar.contains(document.activeElement)) {
+    (focusBeforeMenus?.isConnected ? focusBeforeMenus : document.getElementById("Check1")).focus();
+  }
+  focusBeforeMenus = null;
+}
+
+function activate(item) {
+  closeMenus();
+  handlers[item.id]();
+}
+
+const step = (list, from, by) => list[(list.indexOf(from) + by + list.length) % list.length];
+
+// The letter of a key: what it types where that is a letter, else the
+// letter of its place on the keyboard (a Mac's Option+S types "ß").
+function letterOf(event) {
+  if (/^[a-z]$/i.test(event.key)) return event.key.toLowerCase();
+  return /^Key[A-Z]$/.test(event.code) ? event.code.slice(3).toLowerCase() : "";
+}
+
+function menuKey(event) {
+  const title = openTitle();
+  const items = title ? itemsOf(title) : [];
+  const current = document.activeElement;
+  const onTitle = menuTitles.includes(current);
+  switch (event.key) {
+    case "ArrowRight":
+    case "ArrowLeft": {
+      const next = step(menuTitles, title ?? current, event.key === "ArrowRight" ? 1 : -1);
+      if (title) openMenu(next);
+      else next.focus();
+      return true;
+    }
+    case "ArrowDown":
+    case "ArrowUp":
+      if (!title) openMenu(current, event.key === "ArrowDown" ? "first" : "last");
+      else if (!items.includes(current)) items.at(event.key === "ArrowDown" ? 0 : -1).focus();
+      else step(items, current, event.key === "ArrowDown" ? 1 : -1).focus();
+      return true;
+    case "Home":
+    case "End":
+      (title ? items : menuTitles).at(event.key === "Home" ? 0 : -1).focus();
+      return true;
+    case "Enter":
+    case " ":
+      if (onTitle) openMenu(current);
+      else activate(current);
+      return true;
+    case "Escape":
+      if (title) {
+        closeMenus(false);
+        title.focus();
+      } else {
+        closeMenus();
+      }
+      return true;
+    case "Tab":
+      closeMenus();
+      return true;
+  }
+  if (event.metaKey || (event.ctrlKey && !event.altKey)) return false;
+  // A letter picks an item of the open menu, else another menu.
+  const letter = letterOf(event);
+  const item = items.find((element) => element.dataset.key === letter);
+  const other = menuTitles.find((element) => element.dataset.key === letter);
+  if (item) activate(item);
+  else if (other) openMenu(other);
+  return Boolean(item || other);
+}
+
+const MAC = /^Mac|^iP/.test(navigator.userAgentData?.platform ?? navigator.platform);
+const typesText = (element) => element instanceof HTMLInputElement && element.type !== "checkbox";
+
+// The chord that opens a menu by its access key. On a Mac, Control+Option
+// (a page's access keys there), and Option alone outside a text box, where
+// Option types the layout's characters ("@" on a German Mac). Elsewhere
+// Alt; Ctrl+Alt is AltGr, which types characters too ("ś" on a Polish PC).
+function isAccessChord(event) {
+  if (!event.altKey || event.metaKey || event.getModifierState("AltGraph")) return false;
+  if (MAC) return event.ctrlKey || !typesText(event.target);
+  return !event.ctrlKey;
+}
+
+document.addEventListener("keydown", (event) => {
+  if (windowElement.hidden || document.querySelector("dialog[open]")) return;
+  let handled;
+  if (menubar.contains(document.activeElement)) {
+    handled = menuKey(event);
+  } else if (isAccessChord(event)) {
+    const title = menuTitles.find((element) => element.dataset.key === letterOf(event));
+    if (title) openMenu(title);
+    handled = Boolean(title);
+  }
+  if (handled) event.preventDefault();
+}, true);
+
+menubar.addEventListener("click", (event) => {
+  const element = event.target.closest("[role=menuitem]");
+  if (!element) return;
+  if (!menuTitles.includes(element)) activate(element);
+  else if (element.getAttribute("aria-expanded") === "true") closeMenus();
+  else openMenu(element, "title");
+});
+
+// With a menu open, the pointer moving to another title opens that one.
+menubar.addEventListener("pointerover", (event) => {
+  const title = event.target.closest(".menu > [role=menuitem]");
+  if (title && openTitle() && openTitle() !== title) openMenu(title, "title");
+});
+
+document.addEventListener("pointerdown", (event) => {
+  if (openTitle() && !menubar.contains(event.target)) closeMenus(false);
+});
+
+for (const id of ["cmdcode", "clrfield"]) {
+  document.getElementById(id).addEventListener("click", handlers[id]);
+}
+
+loaded.then(() => {
+  if ("serviceWorker" in navigator && window.isSecureContext) {
+    navigator.serviceWorker.register("service-worker.js").catch(() => {});
+  }
+}, (error) => {
+  if (typeof WebAssembly !== "object") {
+    say("Tolvane cannot run in this browser: it needs WebAssembly, which every current" +
+        " Firefox, Chrome, Edge and Safari has.");
+  } else if (error instanceof LoadError) {
+    say(`Tolvane could not be loaded: ${error.message}. Reload the page to try again.`);
+  } else {
+    say(`Tolvane could not start here: ${error}`);
+  }
+});

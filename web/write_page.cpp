@@ -1,0 +1,288 @@
+// Writes the browser page's window from the desktop window's own places,
+// colours and texts (ui/layout.h, ui/window_texts.h, app/shell_texts.h):
+// the HTML of the menu bar, the client area and the dialogs, and the CSS
+// that places them, one desktop pixel to one CSS pixel. Built for the
+// browser and run by the build (under Node.js) to write the page.
+// Usage: write_page WINDOW_HTML WINDOW_CSS
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <initializer_list>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/shell_texts.h"
+#include "codegen/register_bits.h"
+#include "ui/layout.h"
+#include "ui/playfield_grid.h"
+#include "ui/window_texts.h"
+
+namespace tolvane {
+namespace {
+
+// The page's own numbers, in desktop pixels: a menu bar as tall as a
+// desktop's, the window's text at a desktop's 9 points, and the register
+// labels and tables smaller, as the desktop fits them: eight bytes of the
+// widest digit fit their box in any usual face.
+constexpr int kMenuBarHeight = 22;
+constexpr int kTextPixels = 12;
+constexpr int kSmallTextPixels = 10;
+// A rem is the browser's text size (16 CSS pixels unless the user changes
+// it), so the window grows with the text size the user chooses.
+constexpr int kPixelsPerRem = 16;
+
+std::string rem(int pixels) {
+  std::ostringstream out;
+  out << static_cast<double>(pixels) / kPixelsPerRem << "rem";
+  return out.str();
+}
+
+std::string colour(const layout::Rgb& rgb) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb.red, rgb.green, rgb.blue);
+  return text;
+}
+
+double luminance(const layout::Rgb& rgb) {
+  const auto linear = [](int channel) {
+    const double value = channel / 255.0;
+    return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(rgb.red) + 0.7152 * linear(rgb.green) + 0.0722 * linear(rgb.blue);
+}
+
+// Black or white, whichever reads better on the background.
+std::string textOn(const layout::Rgb& background) {
+  const double light = luminance(background);
+  return (light + 0.05) / 0.05 >= 1.05 / (light + 0.05) ? "#000000" : "#ffffff";
+}
+
+// %1, %2... of a text, as Qt's arg() fills them.
+std::string fill(std::string_view text, std::initializer_list<std::string> args) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    const auto number = static_cast<std::size_t>(next - '0');
+    if (text[i] == '%' && next >= '1' && number <= args.size()) {
+      out += *(args.begin() + number - 1);
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string escape(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// A menu caption: "&File" shows as File with its F underlined, the access
+// key the page's script listens for.
+struct Caption {
+  std::string html;
+  char key;
+};
+
+Caption caption(std::string_view text) {
+  const std::size_t mark = text.find('&');
+  const char key = static_cast<char>(text[mark + 1] | 0x20);
+  return {escape(text.substr(0, mark)) + "<u>" + escape(text.substr(mark + 1, 1)) + "</u>" +
+              escape(text.substr(mark + 2)),
+          key};
+}
+
+std::string plain(std::string_view text) {
+  std::string out(text);
+  out.erase(out.find('&'), 1);
+  return out;
+}
+
+std::string registerClass(Register reg) {
+  return "pf" + std::to_string(static_cast<int>(reg));
+}
+
+std::string menuItem(const char* id, std::string_view text, std::string_view role_attributes) {
+  const Caption item = caption(text);
+  return std::string("<button type=\"button\" role=\"menuitem\" id=\"") + id +
+         "\" tabindex=\"-1\" data-key=\"" + item.key + "\"" + std::string(role_attributes) +
+         ">" + item.html + "</button>";
+}
+
+std::string menu(const char* id, std::string_view title,
+                 std::initializer_list<std::pair<const char*, std::string_view>> items) {
+  const std::string list = std::string(id) + "-items";
+  std::string html = "<div class=\"menu\">" +
+                     menuItem(id, title,
+                              " aria-haspopup=\"menu\" aria-expanded=\"false\" aria-controls=\"" +
+                                  list + "\"") +
+                     "<div role=\"menu\" id=\"" + list + "\" aria-label=\"" +
+                     escape(plain(title)) + "\" hidden>";
+  for (const auto& [item, text] : items) html += menuItem(item, text, "");
+  return html + "</div></div>\n";
+}
+
+std::string menuBar() {
+  return "<div role=\"menubar\" id=\"menubar\" aria-label=\"" + escape(texts::kWindowTitle) +
+         "\">\n" + menu("mnufile", texts::kFileMenu, {{"mnuexit", texts::kExit}}) +
+         menu("mnusettings", texts::kSettingsMenu,
+              {{"mnuabout", texts::kAbout}, {"mnuhelp", texts::kHelp}}) +
+         "</div>\n";
+}
+
+std::string grid() {
+  std::string html = "<div id=\"grid\">\n";
+  for (int cell = 1; cell <= kCellCount; ++cell) {
+    const int column = columnOfCell(cell);
+    const Register reg = registerOfColumn(column);
+    const std::string name =
+        escape(fill(texts::kCellName, {std::to_string(rowOfCell(cell)), std::to_string(column),
+                                       std::string(texts::registerName(reg)),
+                                       std::to_string(bitOfColumn(column))}));
+    html += "<label class=\"cell " + registerClass(reg) + "\"><input type=\"checkbox\" id=\"Check" +
+            std::to_string(cell) + "\" aria-label=\"" + name + "\" title=\"" + name +
+            "\"></label>\n";
+  }
+  return html + "</div>\n";
+}
+
+struct OutputRow {
+  const char* label;
+  const char* box;
+  Register reg;
+};
+
+constexpr OutputRow kOutputRows[] = {
+    {"lbldata0", "text3", Register::kPf0},
+    {"lbldata1", "play1", Register::kPf1},
+    {"lbldata2", "play2", Register::kPf2},
+};
+
+std::string button(const char* id, std::string_view text) {
+  return std::string("<button type=\"button\" id=\"") + id + "\">" + escape(text) + "</button>\n";
+}
+
+// Create Code, the three rows and Clear Fields, in the window's tab order.
+std::string outputRows() {
+  std::string html = button("cmdcode", texts::kCreateCode);
+  for (const OutputRow& row : kOutputRows) {
+    const int number = static_cast<int>(row.reg);
+    html += std::string("<label id=\"") + row.label + "\" for=\"" + row.box + "\" class=\"register " +
+            registerClass(row.reg) + "\">" +
+            escape(fill(texts::kRegisterLabel, {std::to_string(number)})) + "</label>\n";
+    html += std::string("<input id=\"") + row.box + "\" class=\"table\" aria-label=\"" +
+            escape(fill(texts::kTableName, {std::string(texts::registerName(row.reg))})) +
+            "\" spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\">\n";
+  }
+  return html + button("clrfield", texts::kClearFields);
+}
+
+std::string notices() {
+  return std::string("<p id=\"Label4\" class=\"notice\">") + escape(texts::kNotice) +
+         "</p>\n<p id=\"lbladvert\" class=\"notice\">" + escape(texts::kInformation) + "</p>\n";
+}
+
+// A modal box with a title, a prompt and OK, which has the keys.
+std::string dialog(const char* id, std::string_view title, std::string_view prompt) {
+  const std::string tag(id);
+  return "<dialog id=\"" + tag + "\" aria-labelledby=\"" + tag + "-title\" aria-describedby=\"" +
+         tag + "-prompt\"><form method=\"dialog\"><h2 id=\"" + tag + "-title\">" + escape(title) +
+         "</h2><p id=\"" + tag + "-prompt\" class=\"prompt\">" + escape(prompt) +
+         "</p><button autofocus>" + escape(texts::kOk) + "</button></form></dialog>\n";
+}
+
+std::string dialogs() {
+  return dialog("aboutbox", texts::kAboutTitle, fill(texts::kAboutPrompt, {TOLVANE_VERSION})) +
+         dialog("helpbox", texts::kHelpTitle, texts::kHelpPrompt) +
+         // The page fills in what went wrong, at %1.
+         dialog("errorbox", texts::kErrorTitle, texts::kRunTimeError);
+}
+
+std::string windowHtml() {
+  return "<div id=\"frmtolvane\">\n" + menuBar() + "<main id=\"client\">\n" + grid() +
+         outputRows() + notices() + "</main>\n</div>\n" + dialogs();
+}
+
+std::string place(const std::string& selector, const layout::TwipsRect& rect) {
+  return selector + "{left:" + rem(layout::toPixels(rect.left)) +
+         ";top:" + rem(layout::toPixels(rect.top)) +
+         ";width:" + rem(layout::toPixels(rect.width)) +
+         ";height:" + rem(layout::toPixels(rect.height)) + "}\n";
+}
+
+std::string windowCss() {
+  using namespace layout;
+  const TwipsRect first = cellRect(1, 1);
+  std::string css = "#menubar{height:" + rem(kMenuBarHeight) + "}\n";
+  css += "#frmtolvane{font-size:" + rem(kTextPixels) + "}\n";
+  css += "#client{width:" + rem(toPixels(kClientWidth)) +
+         ";height:" + rem(toPixels(kClientHeight)) + ";background:" + colour(kWindowBackground) +
+         "}\n";
+  // Cells overlap their neighbours by a pixel, as on the desktop.
+  css += "#grid{left:" + rem(toPixels(first.left)) + ";top:" + rem(toPixels(first.top)) +
+         ";grid-template-columns:repeat(" + std::to_string(kColumns) + "," +
+         rem(toPixels(kCellPitch)) + ");grid-template-rows:repeat(" + std::to_string(kRows) +
+         "," + rem(toPixels(kCellPitch)) + ")}\n";
+  css += ".cell{width:" + rem(toPixels(kCellSize)) + ";height:" + rem(toPixels(kCellSize)) +
+         "}\n";
+  for (const RegisterGroup& group : kRegisterGroups) {
+    const Rgb background = registerColour(group.reg);
+    css += "." + registerClass(group.reg) + "{background:" + colour(background) +
+           ";color:" + textOn(background) + "}\n";
+  }
+  const TwipsRect labels[] = {kPf0Label, kPf1Label, kPf2Label};
+  const TwipsRect boxes[] = {kPf0Box, kPf1Box, kPf2Box};
+  for (int i = 0; i < 3; ++i) {
+    css += place(std::string("#") + kOutputRows[i].label, labels[i]);
+    css += place(std::string("#") + kOutputRows[i].box, boxes[i]);
+  }
+  css += "#client .table,#client .register{font-size:" + rem(kSmallTextPixels) + "}\n";
+  css += place("#cmdcode", kCreateCodeButton) + place("#clrfield", kClearFieldsButton);
+  css += place("#Label4", kNotice) + place("#lbladvert", kInformation);
+  css += ".notice{padding:" + rem(toPixels(kNoticePadding)) +
+         ";background:" + colour(kNoticeBackground) + ";color:" + colour(kNoticeText) + "}\n";
+  return css;
+}
+
+bool write(const char* path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  out.close();
+  if (!out) std::cerr << "write_page: cannot write " << path << "\n";
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+}  // namespace tolvane
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "Usage: write_page WINDOW_HTML WINDOW_CSS\n";
+    return 2;
+  }
+  const bool written =
+      tolvane::write(argv[1], tolvane::windowHtml()) && tolvane::write(argv[2], tolvane::windowCss());
+  return written ? 0 : 1;
+}
