@@ -2,14 +2,15 @@
 # Sourced, not run, by tools/make-windows-zip.sh and tools/make-web-zip.sh
 # (and, for platform_root, by tools/test-windows.sh and tools/mutants.sh),
 # from the repository's top folder, as root: the archive of a platform
-# where Tolvane brings its own Qt, built from HEAD in a fresh Debian 13 root
+# Tolvane is cross-built for, built from HEAD in a fresh Debian 13 root
 # (tools/debian-root.sh) with the packages of tools/TARGET/packages.txt,
-# against the Qt of tools/qt/build-qt.sh TARGET (kept in the cache), with
-# the TARGET preset of CMakePresets.json; packed by tools/make-packages.sh,
-# and built a second time elsewhere to prove it the same
-# (tools/rebuild-elsewhere.sh). Into OUT_DIR go the archive, the exact
-# source of its Qt (qt-source/), Tolvane's own source
-# (tolvane-source.tar.gz) and the log of every step (logs/).
+# where the platform needs its own Qt against the Qt of
+# tools/qt/build-qt.sh TARGET (kept in the cache), with the TARGET preset
+# of CMakePresets.json; packed by tools/make-packages.sh, and built a
+# second time elsewhere to prove it the same (tools/rebuild-elsewhere.sh).
+# Into OUT_DIR go the archive, the exact source of its Qt (qt-source/)
+# where it has one, Tolvane's own source (tolvane-source.tar.gz) and the
+# log of every step (logs/).
 #   platform_root TARGET OUT_DIR [VARIABLE=VALUE ...]
 #     makes the root with TARGET's packages and Qt, OUT_DIR at /out there
 #     and the logs in OUT_DIR/logs; the settings are the environment
@@ -28,10 +29,17 @@ platform_root() {
   tools/need-free-space.sh 5 /var/tmp "$cache"
   mkdir -p "$out/logs"
   debian_root 13 "$cache:/var/cache/tolvane" "$cache/debs:/var/cache/apt/archives" "$out:/out"
-  echo "== Installing the compilers and the host's Qt tools"
+  echo "== Installing the compilers and the tools they need"
   mapfile -t packages < <(grep -v '^#' "tools/$target/packages.txt")
   in_root_logged "$out/logs/packages.log" tools/install-packages.sh "${packages[@]}"
-  in_root env "${@:3}" tools/qt/build-qt.sh "$target" /var/cache/tolvane
+  if has_own_qt "$target"; then
+    in_root env "${@:3}" tools/qt/build-qt.sh "$target" /var/cache/tolvane
+  fi
+}
+
+# Whether the platform's archive brings a Qt of its own.
+has_own_qt() {
+  [ -f "tools/qt/$1.options" ]
 }
 
 make_platform_zip() {
@@ -45,10 +53,12 @@ make_platform_zip() {
   in_root_logged "$out/logs/build.log" sh -c \
     "cmake --preset $target -B /build/$target && cmake --build /build/$target"
   in_root_logged "$out/logs/pack.log" tools/make-packages.sh "/build/$target"
-  in_root sh -c "cp /build/$target/tolvane-*.zip /out/ &&
-    cp -r /opt/qt6-$target/licensing/source /out/qt-source"
+  in_root sh -c "cp /build/$target/tolvane-*.zip /out/"
+  if has_own_qt "$target"; then
+    in_root cp -r "/opt/qt6-$target/licensing/source" /out/qt-source
+  fi
   git archive --format=tar.gz --prefix=tolvane/ -o "$out/tolvane-source.tar.gz" HEAD
-  echo "== Wrote $(cd "$out" && ls tolvane-*.zip), with the source of it and of its Qt"
+  echo "== Wrote $(cd "$out" && ls tolvane-*.zip), with its source"
   echo "== Building it again elsewhere, to compare"
   in_root_logged "$out/logs/elsewhere.log" tools/rebuild-elsewhere.sh "/build/$target" --preset "$target"
   echo "== The same archive, byte for byte, when built elsewhere"

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes licences.html, the page a visitor of the web page reaches by its
-link "Licences and source": what each file of the folder that holds code
-holds and under which licences (from the archive's licence table), every
-licence text in the folder, and where the Corresponding Source is.
+link "Licences": what each file of the folder that holds code holds and
+under which licences (from the archive's licence table), every licence
+text in the folder, and where Tolvane's source is.
 
 Usage: licences_page.py TABLE FOLDER VERSION PROJECT_URL OUT
   TABLE   the licence table (packaging/web/licences.txt)
@@ -10,7 +10,6 @@ Usage: licences_page.py TABLE FOLDER VERSION PROJECT_URL OUT
   OUT     the page to write
 """
 import html
-import json
 import os
 import pathlib
 import sys
@@ -20,33 +19,22 @@ PAGE = """<!doctype html>
 <head>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
-<title>Tolvane {version}: licences and source</title>
+<title>Tolvane {version}: licences</title>
 <link rel="icon" href="tolvane.svg" type="image/svg+xml">
 <style>body {{ max-width: 50em; margin: 1em auto; padding: 0 1em; font: 16px/1.4 sans-serif; }}
 td, th {{ text-align: left; vertical-align: top; padding: 0.2em 0.6em 0.2em 0; }}</style>
 </head>
 <body>
-<h1>Tolvane {version}: licences and source</h1>
+<h1>Tolvane {version}: licences</h1>
 <p><a href="./">Back to Tolvane</a> · <a href="readme.txt">Manual (readme.txt)</a></p>
-<p>Tolvane's own code is free software under the MIT licence
-(<a href="LICENSE">LICENSE</a>). In this page it runs on Qt: Qt's Core, Gui
-and Widgets under the GNU Lesser General Public License, version 3, and Qt's
-platform code for the browser and its loader, qtloader.js, under the GNU
-General Public License, version 3. The page as a whole is therefore passed
-on under the GPL&nbsp;3, which the MIT licence of Tolvane's own code allows.</p>
-
-<h2>The source</h2>
-<p>The Corresponding Source of this page is published beside it, as the
-GPL&nbsp;3 asks: the exact source of its Qt (Debian's qt6-base source
-package with Tolvane's change to Qt's browser platform,
-<code>qt6-base-web.patch</code>, in the folder <code>qt-source</code> of the
-release) and Tolvane's own
-source (<code>tolvane-source.tar.gz</code>), from which the page can be built
-again with a changed or another Qt. How this Qt was configured and built:
-<a href="qt-licences/qt-source.txt">qt-source.txt</a>. Every release of
-Tolvane and its sources: <a href="{url}">{url}</a>. Whoever publishes this
-folder must publish both sources beside it, or give the written offer that
-section 6 of the GPL&nbsp;3 describes.</p>
+<p>Tolvane is free software under the MIT licence
+(<a href="LICENSE">LICENSE</a>): its page, its scripts and its tables'
+program, tolvane.wasm. Built into tolvane.wasm are parts of emscripten's
+C and C++ run-time libraries, under the MIT and other permissive licences,
+whose notices are in <a href="runtime-licences/emscripten-copyright.txt">runtime-licences/emscripten-copyright.txt</a>.
+Nothing in this folder asks whoever publishes it to publish a source
+beside it. Every release of Tolvane and its source:
+<a href="{url}">{url}</a>.</p>
 
 <h2>What each file holds</h2>
 <table>
@@ -74,17 +62,6 @@ def files_in(folder, path):
                   for name in names)
 
 
-def cell(folder, path):
-    """A licence file, or a notice folder of Qt's by its attribution's name
-    with each of its files (a static host lists no folder)."""
-    if not path.endswith("/"):
-        return link(path)
-    entry = json.loads((folder / path / "qt_attribution.json").read_text())
-    files = ", ".join(f'<a href="{html.escape(f)}">{html.escape(f.rsplit("/", 1)[1])}</a>'
-                      for f in files_in(folder, path))
-    return f"{html.escape(entry['Name'])} ({html.escape(entry['LicenseId'])}): {files}"
-
-
 def main(table, folder, version, url, out):
     folder = pathlib.Path(folder)
     rows = []
@@ -92,7 +69,7 @@ def main(table, folder, version, url, out):
         if not line.strip() or line.startswith("#"):
             continue
         file, *licences = line.split()
-        cells = "<br>".join(cell(folder, licence) for licence in licences)
+        cells = "<br>".join(link(licence) for licence in licences)
         rows.append(f"<tr><td>{html.escape(file)}</td><td>{cells}</td></tr>")
     texts = [f"<li>{link(path)}</li>" for path in files_in(folder, ".")]
     pathlib.Path(out).write_text(PAGE.format(version=html.escape(version), url=html.escape(url),
