@@ -289,6 +289,14 @@ document.addEventListener("pointerdown", (event) => {
   if (openTitle() && !menubar.contains(event.target)) closeMenus(false);
 });
 
+// A click beside an open box's text (on the box or the window behind it)
+// leaves the keys with OK, so that Enter still closes it.
+for (const box of document.querySelectorAll("dialog")) {
+  box.addEventListener("mousedown", (event) => {
+    if (event.target === box) event.preventDefault();
+  });
+}
+
 for (const id of ["cmdcode", "clrfield"]) {
   document.getElementById(id).addEventListener("click", handlers[id]);
 }

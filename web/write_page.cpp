@@ -26,10 +26,11 @@ namespace {
 // The page's own numbers, in desktop pixels: a menu bar as tall as a
 // desktop's, the window's text at a desktop's 9 points, and the register
 // labels and tables smaller, as the desktop fits them: eight bytes of the
-// widest digit fit their box in any usual face.
+// widest digit ("DD, DD, ...") fit their box in the usual faces.
 constexpr int kMenuBarHeight = 22;
 constexpr int kTextPixels = 12;
-constexpr int kSmallTextPixels = 10;
+constexpr int kLabelPixels = 10;
+constexpr int kTablePixels = 9;
 // A rem is the browser's text size (16 CSS pixels unless the user changes
 // it), so the window grows with the text size the user chooses.
 constexpr int kPixelsPerRem = 16;
@@ -258,7 +259,8 @@ std::string windowCss() {
     css += place(std::string("#") + kOutputRows[i].label, labels[i]);
     css += place(std::string("#") + kOutputRows[i].box, boxes[i]);
   }
-  css += "#client .table,#client .register{font-size:" + rem(kSmallTextPixels) + "}\n";
+  css += "#client .register{font-size:" + rem(kLabelPixels) + "}\n";
+  css += "#client .table{font-size:" + rem(kTablePixels) + "}\n";
   css += place("#cmdcode", kCreateCodeButton) + place("#clrfield", kClearFieldsButton);
   css += place("#Label4", kNotice) + place("#lbladvert", kInformation);
   css += ".notice{padding:" + rem(toPixels(kNoticePadding)) +
