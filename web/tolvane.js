@@ -91,13 +91,8 @@ async function loadProgram() {
     throw new LoadError(await whyNot(PROGRAM));
   }
   if (!response.ok) throw new LoadError(await whyNot(PROGRAM));
-  let bytes;
-  try {
-    bytes = await response.arrayBuffer();
-  } catch {
-    throw new LoadError("the network connection was lost during the download");
-  }
-  module = await WebAssembly.compile(bytes);
+  // A fetch with a digest has the whole body, checked, once it answers.
+  module = await WebAssembly.compile(await response.arrayBuffer());
 }
 
 // A fresh instance for each run after a failure: a command that stopped

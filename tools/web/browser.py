@@ -27,10 +27,11 @@ class Server:
     """Serves a folder on the loopback, as a careful host serves a page that
     changes: with Cache-Control: no-cache, so that a browser asks each time
     and only the page's own offline copy can start it without the server.
-    With a rate, it sends that many bytes a second, no more; cut() then
-    breaks off what it is sending, as a lost connection does."""
+    With a rate, it sends the file named slow that many bytes a second, no
+    more; cut() then breaks off what it is sending, as a lost connection
+    does."""
 
-    def __init__(self, folder, port=0, rate=None):
+    def __init__(self, folder, port=0, rate=None, slow=None):
         sending = set()
 
         class Handler(http.server.SimpleHTTPRequestHandler):
@@ -46,7 +47,7 @@ class Server:
                 super().end_headers()
 
             def copyfile(self, source, destination):
-                if rate is None:
+                if rate is None or not self.path.endswith(slow):
                     return super().copyfile(source, destination)
                 sending.add(self.connection)
                 try:
