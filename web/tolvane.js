@@ -240,7 +240,7 @@ function menuKey(event) {
   return Boolean(item || other);
 }
 
-const MAC = /^Mac|^iP/.test(navigator.userAgentData?.platform ?? navigator.platform);
+const MAC = /mac|iphone|ipad/i.test(navigator.userAgentData?.platform ?? navigator.platform);
 const typesText = (element) => element instanceof HTMLInputElement && element.type !== "checkbox";
 
 // The chord that opens a menu by its access key. On a Mac, Control+Option
