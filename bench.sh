@@ -2,11 +2,10 @@
 # Builds in Release (build-release/) and runs every benchmark: the table
 # generator beside its lower bound, Create Code through the real window, and
 # start-up time and peak memory of the window beside an empty Qt window,
-# offscreen and under Xvfb. With --web, what the web archive costs to open
-# in each browser engine beside its floor (bench/web_bench.py), from what
-# tools/make-web-zip.sh --floor wrote to build-web/, with the steps toward a
-# lighter download that --size-steps wrote. Figures and their reading:
-# docs/performance.md.
+# offscreen and under Xvfb. With --web, what the web archive that
+# tools/make-web-zip.sh wrote to build-web/ costs to open in each browser
+# engine beside its floor, bench/floor.html (bench/web_bench.py). Figures
+# and their reading: docs/performance.md.
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")"
@@ -36,20 +35,15 @@ startup() {
 }
 
 if [ "${1:-}" = "--web" ]; then
-  [ -f build-web/floor/one_line_window.html ] ||
-    { echo "No floor in build-web/floor: run tools/make-web-zip.sh --floor first (as root)" >&2; exit 1; }
+  compgen -G 'build-web/tolvane-*-web.zip' >/dev/null ||
+    { echo "No web archive in build-web: run tools/make-web-zip.sh first (as root)" >&2; exit 1; }
   tools/install-packages.sh chromium chromium-driver firefox-esr webkit2gtk-driver \
     python3-selenium python3-websocket python3-brotli xvfb xauth
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
-  mkdir "$scratch/archive"
-  (cd "$scratch/archive" && cmake -E tar xf "$OLDPWD"/build-web/tolvane-*-web.zip)
-  # The steps toward a lighter download, where tools/make-web-zip.sh
-  # --size-steps wrote them.
-  shopt -s nullglob
-  steps=(build-web/steps/*/)
+  (cd "$scratch" && cmake -E tar xf "$OLDPWD"/build-web/tolvane-*-web.zip)
   xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \
-    /usr/bin/python3 bench/web_bench.py build-web/floor "$scratch/archive" "${steps[@]}"
+    /usr/bin/python3 bench/web_bench.py bench/floor.html "$scratch"
   exit
 fi
 if [ "${1:-}" = "--startup-on-display" ]; then

@@ -1,18 +1,18 @@
 #!/usr/bin/python3
-"""What opening Tolvane in a browser costs, beside a floor built the same way
-in the same run (bench/one_line_window.cpp: Qt Widgets, a window of the
-same size with one line of text): the bytes a browser downloads (.wasm and
-scripts; raw, gzip -9 and brotli -q 11) and the time from navigation to the
-first whole window, the median of RUNS loads in one headless Chromium, each
-from the server (the page's offline copy left out, as the floor has none).
-Each SITE_DIR is one build of the page: the archive's, and the steps that
-tools/make-web-zip.sh --size-steps writes. Then the first of them and the
-floor in each engine: Chromium, Firefox ESR and WebKit (which needs an X
-display: xvfb-run).
+"""What opening Tolvane in a browser costs, beside its floor in the same
+run (bench/floor.html: a plain page with the window's controls and the
+tables written by a few lines of script): the bytes a browser downloads
+to show the window (the page with its styles, its script and
+tolvane.wasm; raw, gzip -9 and brotli -q 11; manifest and icons aside),
+and the time from navigation to the first whole window (the frame after
+all 160 check boxes and both notices are in it), the median of RUNS loads
+from the server in each engine: Chromium, Firefox ESR and WebKit (which
+needs an X display: xvfb-run), with, for Tolvane, when its tables'
+program has arrived; then later visits from the page's offline copy.
 
-Usage: web_bench.py [--runs N] FLOOR_DIR SITE_DIR...
-  FLOOR_DIR  the floor's build output (one_line_window.html)
-  SITE_DIR   an unzipped web archive (index.html)
+Usage: web_bench.py [--runs N] FLOOR_PAGE SITE_DIR
+  FLOOR_PAGE  bench/floor.html
+  SITE_DIR    an unzipped web archive (index.html)
 """
 import gzip
 import pathlib
@@ -25,31 +25,26 @@ import time
 import brotli
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
-from browser import CLIENT_SIZE, ENGINES, open_browser, serve  # noqa: E402
+from browser import ENGINES, open_browser, serve  # noqa: E402
 
-# Records performance.now() (milliseconds from navigation) when a canvas at
-# least the window's size first holds a painted pixel at its bottom right.
+# Records performance.now() (milliseconds from navigation) at the frame
+# after the whole window is in the page, and when tolvane.wasm arrived.
 FIRST_WINDOW = """
 (() => {
-  const canvases = (node, found) => {
-    if (node.shadowRoot) canvases(node.shadowRoot, found);
-    for (const child of node.children || []) canvases(child, found);
-    if (node.tagName === "CANVAS") found.push(node);
-    return found;
-  };
+  const whole = () => document.querySelectorAll("input[type=checkbox]").length === 160 &&
+      document.querySelectorAll("#client p").length === 2;
   const look = () => {
-    for (const canvas of canvases(document.documentElement, [])) {
-      if (canvas.width < %d * devicePixelRatio || canvas.height < %d * devicePixelRatio) continue;
-      const context = canvas.getContext("2d");
-      if (!context) continue;
-      const pixel = context.getImageData(canvas.width - 2, canvas.height - 2, 1, 1).data;
-      if (pixel[3] !== 0) { window.firstWindow = performance.now(); return; }
-    }
-    requestAnimationFrame(look);
+    if (whole()) requestAnimationFrame(() => { window.firstWindow = performance.now(); });
+    else requestAnimationFrame(look);
   };
   requestAnimationFrame(look);
 })();
-""" % CLIENT_SIZE
+"""
+PROGRAM_ARRIVED = """
+  const program = performance.getEntriesByType("resource")
+      .find((entry) => entry.name.endsWith("tolvane.wasm"));
+  return program ? program.responseEnd : null;
+"""
 
 
 def instrumented(folder, page, into, offline_copy=False):
@@ -68,7 +63,7 @@ def instrumented(folder, page, into, offline_copy=False):
 def downloads(folder):
     sizes = [0, 0, 0]
     for path in sorted(folder.iterdir()):
-        if path.suffix in (".wasm", ".js"):
+        if path.name in ("index.html", "tolvane.js", "tolvane.wasm"):
             data = path.read_bytes()
             sizes[0] += len(data)
             sizes[1] += len(gzip.compress(data, 9, mtime=0))
@@ -88,15 +83,27 @@ def first_window_ms(driver, url):
     sys.exit(f"no window in {url} after 30 s")
 
 
+def program_ms(driver):
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        arrived = driver.execute_script(PROGRAM_ARRIVED)
+        if arrived:
+            return arrived
+        time.sleep(0.05)
+    sys.exit("tolvane.wasm did not arrive in 30 s")
+
+
 def from_server(engine, pages, runs):
     """First-window times of each page in one browser of the engine, loaded
     by turns, so that all meet the same machine."""
     with tempfile.TemporaryDirectory() as profile:
         driver = open_browser(engine, profile)
-        times = {name: [] for name in pages}
+        times = {name: [] for name in [*pages, "program"]}
         for _ in range(runs):
             for name, url in pages.items():
                 times[name].append(first_window_ms(driver, url))
+                if name != "floor":
+                    times["program"].append(program_ms(driver))
         driver.quit()
     return times
 
@@ -117,37 +124,30 @@ def from_offline_copy(url, runs):
     return times
 
 
-def main(floor, sites, runs, scratch):
-    folders = {"floor": floor, **{site.name: site for site in sites}}
-    pages = {"floor": instrumented(floor, "one_line_window.html", scratch / "floor"),
-             **{site.name: instrumented(site, "index.html", scratch / f"site-{number}")
-                for number, site in enumerate(sites)}}
-    times = from_server("chromium", pages, runs)
-    sizes = {name: downloads(folder) for name, folder in folders.items()}
-    offline = f"{sites[0].name}, from its offline copy"
-    times[offline] = from_offline_copy(
-        instrumented(sites[0], "index.html", scratch / "offline", offline_copy=True), runs)
-    folders[offline], sizes[offline] = sites[0], sizes[sites[0].name]
-    medians = {name: statistics.median(values) for name, values in times.items()}
-    floor_size, floor_time = sizes["floor"], medians["floor"]
-    print(f"| build | raw | gzip -9 | brotli -q 11 | first whole window, median of {runs} |")
-    print("|---|---:|---:|---:|---:|")
-    for name in folders:
-        raw, gzipped, brotlied = sizes[name]
-        print(f"| {name} | {raw:,} B ({raw / floor_size[0]:.3f}) "
-              f"| {gzipped:,} B ({gzipped / floor_size[1]:.3f}) "
-              f"| {brotlied:,} B ({brotlied / floor_size[2]:.3f}) "
-              f"| {medians[name]:.0f} ms ({medians[name] / floor_time:.2f}) |")
-    print("(in brackets: times the floor)")
-    print()
-    print(f"| engine | floor | {sites[0].name} | times the floor |")
+def main(floor, site, runs, scratch):
+    (scratch / "floor").mkdir()
+    shutil.copy(floor, scratch / "floor" / "index.html")
+    floor = scratch / "floor"
+    pages = {"floor": instrumented(floor, "index.html", scratch / "floor-page"),
+             "Tolvane": instrumented(site, "index.html", scratch / "site")}
+    sizes = {"floor": downloads(floor), "Tolvane": downloads(site)}
+    print("| page | raw | gzip -9 | brotli -q 11 |")
     print("|---|---:|---:|---:|")
-    both = {"floor": pages["floor"], sites[0].name: pages[sites[0].name]}
+    for name, (raw, gzipped, brotlied) in sizes.items():
+        print(f"| {name} | {raw:,} B | {gzipped:,} B | {brotlied:,} B |")
+    print()
+    print(f"| engine | floor | Tolvane | times the floor | tables' program arrived |"
+          f" (medians of {runs})")
+    print("|---|---:|---:|---:|---:|")
     for engine in ENGINES:
         medians = {name: statistics.median(values)
-                   for name, values in from_server(engine, both, runs).items()}
-        print(f"| {engine} | {medians['floor']:.0f} ms | {medians[sites[0].name]:.0f} ms "
-              f"| {medians[sites[0].name] / medians['floor']:.2f} |")
+                   for name, values in from_server(engine, pages, runs).items()}
+        print(f"| {engine} | {medians['floor']:.0f} ms | {medians['Tolvane']:.0f} ms "
+              f"| {medians['Tolvane'] / medians['floor']:.2f} | {medians['program']:.0f} ms |")
+    offline = statistics.median(from_offline_copy(
+        instrumented(site, "index.html", scratch / "offline", offline_copy=True), runs))
+    print(f"\nChromium, a later visit from the offline copy: {offline:.0f} ms"
+          " to the first whole window")
 
 
 if __name__ == "__main__":
@@ -155,8 +155,7 @@ if __name__ == "__main__":
     runs = 9
     if arguments[:1] == ["--runs"] and len(arguments) > 1:
         runs, arguments = int(arguments[1]), arguments[2:]
-    if len(arguments) < 2:
+    if len(arguments) != 2:
         sys.exit(__doc__)
     with tempfile.TemporaryDirectory() as scratch:
-        main(pathlib.Path(arguments[0]), [pathlib.Path(a) for a in arguments[1:]], runs,
-             pathlib.Path(scratch))
+        main(pathlib.Path(arguments[0]), pathlib.Path(arguments[1]), runs, pathlib.Path(scratch))

@@ -47,6 +47,21 @@ fetch("tolvane.webmanifest").then((r) => r.json()).then((manifest) => {
 }).then(done, (error) => done([["manifest", String(error)]]));
 """
 KEPT = "caches.keys().then(arguments[0], (e) => arguments[0]([String(e)]))"
+# Asks for the newest version, as the page does once loaded, and waits for
+# the new worker, if any, to serve (activated) or be given up (redundant).
+UPDATE_SETTLED = """
+const done = arguments[0];
+navigator.serviceWorker.getRegistration().then(async (registration) => {
+  await registration.update().catch(() => {});
+  const worker = registration.installing || registration.waiting;
+  if (!worker) return done("no new worker");
+  const settle = () => {
+    if (["activated", "redundant"].includes(worker.state)) done(worker.state);
+  };
+  worker.addEventListener("statechange", settle);
+  settle();
+}).catch((error) => done(String(error)));
+"""
 # Where the first whole window showed, in ms from the start of the visit.
 FIRST_WINDOW = """
   const paint = performance.getEntriesByName("first-contentful-paint")[0];
@@ -134,8 +149,12 @@ def check_update(page, server, folder):
         page.find_window()
         if foot(page).startswith("New: "):
             raise Failure("the new version took over a visit under way")
+        # The page asked for it already; the worker may serve by now.
+        settled = page.driver.execute_async_script(UPDATE_SETTLED)
+        if settled not in ("activated", "no new worker"):
+            raise Failure(f"the new version's worker ended {settled}")
         page.wait_for("new version kept", lambda: any(
-            "New: -" in name for name in page.driver.execute_async_script(KEPT)), 30)
+            "New: -" in name for name in page.driver.execute_async_script(KEPT)), 10)
         page.driver.get(newer.url)
         page.wait_for("new version's page", lambda: (foot(page) or "").startswith("New: "))
         tables_work(page)
@@ -153,7 +172,9 @@ def check_stale_refused(page, server, folder):
     new_version(folder, "Stale: ", stale="tolvane.wasm")
     page.driver.get(server.url)
     page.find_window()
-    time.sleep(3)  # time for the new worker to fetch and be refused
+    settled = page.driver.execute_async_script(UPDATE_SETTLED)
+    if settled != "redundant":
+        raise Failure(f"the stale version's worker ended {settled}, not refused")
     for _ in range(2):
         started = time.monotonic()
         page.driver.get(server.url)

@@ -254,6 +254,7 @@ def check_tables(page, shortcut=ctrl):
 
 
 def check_box(page, keys, title, shots):
+    had_keys = page.script("return document.activeElement.id")
     page.chord(Keys.ALT, keys[0])
     page.keys(keys[1])
     page.wait_for(f'dialog "{title}"', lambda: page.dialog() == title, 5)
@@ -266,6 +267,8 @@ def check_box(page, keys, title, shots):
     page.wait_for(f'"{title}" closed', lambda: page.dialog() is None, 5)
     if page.ticked() != before:
         raise Failure(f"a click under the {title} box reached the window")
+    if page.script("return document.activeElement.id") != had_keys:
+        raise Failure(f"the keys did not go back to {had_keys} when {title} closed")
 
 
 def check_clear(page):

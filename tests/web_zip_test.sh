@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Tries the web archive in the three engines: the window in each
-# (tests/web_zip_test.py; WebKit on a virtual X display), then, in
+# Tries the web archive in the three engines: the road through the window
+# in each (tests/web_zip_test.py; WebKit on a virtual X display), then, in
 # Chromium, the page around it (tests/web_page_test.py) and what other
-# users meet: a Mac's keys, a tablet, a screen reader, a failing command
-# (tests/web_users_test.py, with the window in fault/ beside the archive
-# that tools/make-web-zip.sh builds), with what they need installed first.
+# users meet: a screen reader, a Mac's keys, a tablet, a failing command
+# (tests/web_users_test.py), with what they need installed first.
 # Usage: tests/web_zip_test.sh ZIP [SCREENSHOT_DIR]
 set -euo pipefail
 shopt -s inherit_errexit
@@ -14,4 +13,4 @@ here=$(dirname "$(realpath "$0")")
 xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \
   /usr/bin/python3 "$here/web_zip_test.py" "$@"
 /usr/bin/python3 "$here/web_page_test.py" "$@"
-/usr/bin/python3 "$here/web_users_test.py" "$1" "$(dirname "$1")/fault" "${@:2}"
+/usr/bin/python3 "$here/web_users_test.py" "$@"

@@ -298,7 +298,9 @@ for (const id of ["cmdcode", "clrfield"]) {
 
 loaded.then(() => {
   if ("serviceWorker" in navigator && window.isSecureContext) {
-    navigator.serviceWorker.register("service-worker.js").catch(() => {});
+    // A newer version, if any, is fetched now, to start at the next visit.
+    navigator.serviceWorker.register("service-worker.js")
+      .then((registration) => registration.update()).catch(() => {});
   }
 }, (error) => {
   if (typeof WebAssembly !== "object") {
