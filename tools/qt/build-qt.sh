@@ -18,7 +18,7 @@ shopt -s inherit_errexit
 cd "$(dirname "$0")/../.."
 [ -f /etc/tolvane-root ] || {
   echo "$0 builds Qt inside a Debian root of tools/debian-root.sh, never on the host;" \
-    "run tools/make-windows-zip.sh or tools/make-web-zip.sh" >&2
+    "run tools/make-windows-zip.sh" >&2
   exit 2
 }
 # The Qt of every archive, changed only by a commit: Debian 13's qt6-base.
