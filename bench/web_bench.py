@@ -14,8 +14,11 @@ Usage: web_bench.py [--runs N] FLOOR_PAGE SITE_DIR
   FLOOR_PAGE  bench/floor.html
   SITE_DIR    an unzipped web archive (index.html)
 """
+import base64
 import gzip
+import hashlib
 import pathlib
+import re
 import shutil
 import statistics
 import sys
@@ -55,8 +58,12 @@ def instrumented(folder, page, into, offline_copy=False):
     html = into / page
     html.write_text(html.read_text().replace(
         "</head>", f"<script>{FIRST_WINDOW}</script>\n</head>", 1))
+    worker = into / "service-worker.js"
     if not offline_copy:
-        (into / "service-worker.js").unlink(missing_ok=True)
+        worker.unlink(missing_ok=True)
+    elif worker.exists():  # the worker keeps only the page it was told of
+        digest = "sha256-" + base64.b64encode(hashlib.sha256(html.read_bytes()).digest()).decode()
+        worker.write_text(re.sub(r'("index.html": )"[^"]*"', rf'\1"{digest}"', worker.read_text()))
     return serve(into) + page
 
 
@@ -152,7 +159,7 @@ def main(floor, site, runs, scratch):
 
 if __name__ == "__main__":
     arguments = sys.argv[1:]
-    runs = 9
+    runs = 21
     if arguments[:1] == ["--runs"] and len(arguments) > 1:
         runs, arguments = int(arguments[1]), arguments[2:]
     if len(arguments) != 2:

@@ -16,7 +16,7 @@ const windowElement = document.getElementById("frmtolvane");
 const note = document.getElementById("note");
 const menubar = document.getElementById("menubar");
 const menuTitles = [...menubar.querySelectorAll(".menu > [role=menuitem]")];
-const errorPrompt = document.querySelector("#errorbox .prompt").textContent;
+const errorPrompt = document.getElementById("errorbox").content.querySelector(".prompt").textContent;
 
 class LoadError extends Error {}
 
@@ -108,8 +108,25 @@ function program() {
 
 const loaded = loadProgram();
 
+const boxes = new Map();
+
+// A box from its template, made when first shown. A click beside its
+// text (on the box or the window behind it) leaves the keys with OK, so
+// that Enter still closes it.
+function boxFor(id) {
+  if (!boxes.has(id)) {
+    const box = document.getElementById(id).content.firstElementChild.cloneNode(true);
+    box.addEventListener("mousedown", (event) => {
+      if (event.target === box) event.preventDefault();
+    });
+    document.body.append(box);
+    boxes.set(id, box);
+  }
+  return boxes.get(id);
+}
+
 function showBox(id, prompt) {
-  const box = document.getElementById(id);
+  const box = boxFor(id);
   if (prompt !== undefined) box.querySelector(".prompt").textContent = prompt;
   box.showModal();
 }
@@ -283,14 +300,6 @@ menubar.addEventListener("pointerover", (event) => {
 document.addEventListener("pointerdown", (event) => {
   if (openTitle() && !menubar.contains(event.target)) closeMenus(false);
 });
-
-// A click beside an open box's text (on the box or the window behind it)
-// leaves the keys with OK, so that Enter still closes it.
-for (const box of document.querySelectorAll("dialog")) {
-  box.addEventListener("mousedown", (event) => {
-    if (event.target === box) event.preventDefault();
-  });
-}
 
 for (const id of ["cmdcode", "clrfield"]) {
   document.getElementById(id).addEventListener("click", handlers[id]);

@@ -205,13 +205,16 @@ std::string notices() {
          "</p>\n<p id=\"lbladvert\" class=\"notice\">" + escape(texts::kInformation) + "</p>\n";
 }
 
-// A modal box with a title, a prompt and OK, which has the keys.
+// A modal box with a title, a prompt and OK, which has the keys. It waits
+// in a template, which the browser neither lays out nor draws, until the
+// page shows it.
 std::string dialog(const char* id, std::string_view title, std::string_view prompt) {
   const std::string tag(id);
-  return "<dialog id=\"" + tag + "\" aria-labelledby=\"" + tag + "-title\" aria-describedby=\"" +
-         tag + "-prompt\"><form method=\"dialog\"><h2 id=\"" + tag + "-title\">" + escape(title) +
-         "</h2><p id=\"" + tag + "-prompt\" class=\"prompt\">" + escape(prompt) +
-         "</p><button autofocus>" + escape(texts::kOk) + "</button></form></dialog>\n";
+  return "<template id=\"" + tag + "\"><dialog aria-labelledby=\"" + tag +
+         "-title\" aria-describedby=\"" + tag + "-prompt\"><form method=\"dialog\"><h2 id=\"" +
+         tag + "-title\">" + escape(title) + "</h2><p id=\"" + tag + "-prompt\" class=\"prompt\">" +
+         escape(prompt) + "</p><button autofocus>" + escape(texts::kOk) +
+         "</button></form></dialog></template>\n";
 }
 
 std::string dialogs() {
