@@ -4,8 +4,8 @@ run (bench/floor.html: a plain page with the window's controls and the
 tables written by a few lines of script): the bytes a browser downloads
 to show the window (the page with its styles, its script and
 tolvane.wasm; raw, gzip -9 and brotli -q 11; manifest and icons aside),
-and the time from navigation to the first whole window (the frame after
-all 160 check boxes and both notices are in it), the median of RUNS loads
+and the time from navigation to the first whole window (the frame that
+draws all 160 check boxes and both notices), the median of RUNS loads
 from the server in each engine: Chromium, Firefox ESR and WebKit (which
 needs an X display: xvfb-run), with, for Tolvane, when its tables'
 program has arrived; then later visits from the page's offline copy.
@@ -30,14 +30,15 @@ import brotli
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
 from browser import ENGINES, open_browser, serve  # noqa: E402
 
-# Records performance.now() (milliseconds from navigation) at the frame
-# after the whole window is in the page, and when tolvane.wasm arrived.
+# Records performance.now() (milliseconds from navigation) at the start of
+# the first frame that draws the whole window, and when tolvane.wasm
+# arrived.
 FIRST_WINDOW = """
 (() => {
   const whole = () => document.querySelectorAll("input[type=checkbox]").length === 160 &&
       document.querySelectorAll("#client p").length === 2;
   const look = () => {
-    if (whole()) requestAnimationFrame(() => { window.firstWindow = performance.now(); });
+    if (whole()) window.firstWindow = performance.now();
     else requestAnimationFrame(look);
   };
   requestAnimationFrame(look);

@@ -121,7 +121,9 @@ class Page:
             ?.getBoundingClientRect(); return box && [box.left, box.top, box.width, box.height];""")
 
     def find_window(self):
-        self.wait_for("window", lambda: self.rect("#client") is not None)
+        """Waits for the window, and for its script to have bound it."""
+        self.wait_for("window at work", lambda: self.script(
+            "return document.getElementById('frmtolvane')?.getAttribute('aria-busy')") == "false")
 
     def device(self, x, y):
         """Device pixels of a CSS pixel of the client area."""

@@ -13,18 +13,19 @@
 #   in_root command ...     runs a command in the clone
 #   in_root_logged LOG command ...  the same, its output in the host file LOG,
 #                           whose end is shown if it fails
-#   clean_stale_roots       removes the roots of runs that no longer live
+#   clean_stale_roots       removes the roots of commands that no longer live
 #   DEBIAN_MIRROR      where debootstrap and apt fetch from; debootstrap's
 #                      own default when unset
 #   SOURCE_DATE_EPOCH  passed on to the commands when set
 #
-# A root is /var/tmp/tolvane-RELEASE.XXXXXX, with the host's /dev, /proc and
-# /sys and the bound folders mounted in it. Beside it, ROOT.owner names the
-# process that made it (its PID and start time), so that a later run can
-# tell a root whose run was killed outright. A root is removed only in this
-# order: its processes ended, everything under it unmounted, then the tree
-# deleted without crossing into another file system; while anything is
-# still mounted in it, nothing is deleted.
+# A root is /var/tmp/tolvane-RELEASE.XXXXXX. Everything mounted in it and
+# every process that works in it lives in a mount and a PID namespace of
+# the command's own (util-linux's unshare, which every Debian has): the
+# host never sees those mounts, and however the command ends, SIGKILL and
+# the out-of-memory killer included, the kernel ends every process in
+# them and drops every mount with them. Beside the root, ROOT.lock is held
+# (flock) as long as its command lives; a root whose lock is free is a
+# plain folder, which the next command removes.
 
 readonly debian_roots_glob='/var/tmp/tolvane-[a-z]*.??????'
 debian_root_outputs=()
@@ -39,22 +40,24 @@ debian_root() {
   [ "$(id -u)" -eq 0 ] || { echo "Making a Debian root needs root; run it with sudo" >&2; exit 1; }
   tools/install-packages.sh debootstrap git
   clean_stale_roots
-  # The owner file comes first, so that no other run ever sees this root
-  # without one.
-  local owner
-  owner=$(mktemp --suffix=.owner "/var/tmp/tolvane-$release.XXXXXX")
-  echo "$$ $(process_start_time $$)" >"$owner"
-  debian_root_dir=${owner%.owner}
+  # The lock comes first, so that no other command ever takes this root
+  # for a stale one.
+  local lock
+  lock=$(mktemp --suffix=.lock "/var/tmp/tolvane-$release.XXXXXX")
+  exec {debian_root_lock}>>"$lock"
+  flock -n "$debian_root_lock"
+  debian_root_dir=${lock%.lock}
   trap remove_debian_root EXIT
   trap 'exit 129' HUP
   trap 'exit 130' INT
   trap 'exit 143' TERM
   mkdir -m 755 "$debian_root_dir"  # apt drops to its own user to download
+  start_namespaces
 
   echo "== Debian $release root in $debian_root_dir"
   local log=$debian_root_dir.log mirror=()
   [ -z "${DEBIAN_MIRROR:-}" ] || mirror=("$DEBIAN_MIRROR")
-  if ! in_background debootstrap --variant=minbase "$release" "$debian_root_dir" "${mirror[@]}" >"$log" 2>&1; then
+  if ! in_namespaces debootstrap --variant=minbase "$release" "$debian_root_dir" "${mirror[@]}" >"$log" 2>&1; then
     tail -n 20 "$log" >&2
     echo "debootstrap could not make the root (is the Debian archive in reach?);" \
       "its whole log: $log" >&2
@@ -79,7 +82,26 @@ debian_root() {
 
 mount_in_root() {  # mount_in_root PLACE mount-arguments ...
   mkdir -p "$debian_root_dir$1"
-  mount "${@:2}" "$debian_root_dir$1"
+  in_namespaces mount "${@:2}" "$debian_root_dir$1"
+}
+
+# The namespaces' first process: the namespaces last as long as it does,
+# and it as long as this command, whose death ends it (setpriv's
+# parent-death signal, then unshare's own for its child).
+start_namespaces() {
+  local ready
+  exec {ready}< <(exec setpriv --pdeathsig KILL -- unshare --mount --propagation private \
+    --pid --fork --kill-child --mount-proc -- sh -c 'echo ready; exec sleep infinity')
+  debian_root_keeper=$!
+  read -r -u "$ready" _ || { echo "Could not make the root's namespaces (unshare)" >&2; exit 1; }
+  exec {ready}<&-
+}
+
+# in_namespaces command ...: runs it in the root's namespaces, as a child
+# this shell waits for, so that a signal reaches the traps at once.
+in_namespaces() {
+  in_background nsenter --mount="/proc/$debian_root_keeper/ns/mnt" \
+    --pid="/proc/$debian_root_keeper/ns/pid_for_children" -- "$@"
 }
 
 # in_background command ...: runs it as a child this shell waits for, so
@@ -92,120 +114,40 @@ in_background() {
 remove_debian_root() {
   local status=$?
   trap '' HUP INT TERM  # a second Ctrl+C must not cut the cleaning short
-  local children
-  mapfile -t children < <(jobs -p)
-  ((${#children[@]} == 0)) || kill -TERM "${children[@]}" 2>/dev/null || true
+  # The namespaces end, with every process and mount in them.
+  [ -z "${debian_root_keeper:-}" ] || kill -KILL "$debian_root_keeper" 2>/dev/null || true
+  wait 2>/dev/null || true
   remove_root "$debian_root_dir" || status=1
   give_outputs_to_user
   exit "$status"
 }
 
-# The host's view of a PID's start, to tell it from a later one of the
-# same number.
-process_start_time() {
-  sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f20
-}
-
-# Whether the run named in ROOT.owner still lives. A file being written
-# (empty, and new) counts as living.
-root_owner_lives() {
-  local owner=$1.owner pid start
-  [ -f "$owner" ] || return 1
-  read -r pid start <"$owner" || [ -z "$(find "$owner" -mmin +1)" ] || return 1
-  [ -n "${pid:-}" ] || return 0
-  [ "$(process_start_time "$pid")" = "$start" ]
-}
-
 clean_stale_roots() {
-  local root
-  # An owner file alone is what a run killed while it removed its root
-  # left; a log alone, one whose debootstrap failed or was killed.
-  for root in $debian_roots_glob $debian_roots_glob.owner $debian_roots_glob.log; do
-    root=${root%.owner}
-    root=${root%.log}
-    [ -e "$root" ] || [ -e "$root.owner" ] || [ -e "$root.log" ] || continue
-    root_owner_lives "$root" && continue
-    echo "== Cleaning $root, left by a run that no longer lives"
-    remove_root "$root" || exit 1
-    rm -f "$root.log"
+  local lock root
+  for lock in $debian_roots_glob.lock; do
+    [ -f "$lock" ] || continue
+    root=${lock%.lock}
+    (
+      flock -n 9 || exit 0
+      # A lock this new without its root is a command that is making both.
+      [ -d "$root" ] || [ -n "$(find "$lock" -mmin +1)" ] || exit 0
+      echo "== Cleaning $root, left by a run that no longer lives"
+      remove_root "$root"
+    ) 9<"$lock" || exit 1
   done
 }
 
-# PIDs of the processes that run in ROOT, work in a folder of it, or were
-# started on it (debootstrap, when a run was killed while making it).
-root_processes() {
-  local proc path args
-  for proc in /proc/[0-9]*; do
-    if [ "${proc#/proc/}" = "$$" ] || [ "${proc#/proc/}" = "$BASHPID" ]; then continue; fi
-    args=()
-    mapfile -d '' args 2>/dev/null <"$proc/cmdline" || true
-    for path in "$(readlink "$proc/root" 2>/dev/null)" "$(readlink "$proc/cwd" 2>/dev/null)" "${args[@]}"; do
-      if [[ $path == "$1" || $path == "$1"/* ]]; then
-        echo "${proc#/proc/}"
-        break
-      fi
-    done
-  done
-}
-
-# Ends ROOT's processes: asked first, then forced.
-end_root_processes() {
-  local signal tries pids
-  for signal in TERM KILL; do
-    for ((tries = 0; tries < 20; tries++)); do
-      mapfile -t pids < <(root_processes "$1")
-      ((${#pids[@]})) || return 0
-      ((tries > 0)) || kill "-$signal" "${pids[@]}" 2>/dev/null || true
-      sleep 0.5
-    done
-  done
-  echo "Processes still run in $1: $(root_processes "$1" | tr '\n' ' ')" >&2
-  return 1
-}
-
-# Mount points at or under ROOT, deepest first, as the kernel lists them.
-root_mounts() {
-  awk -v root="$1" '{
-      path = $5
-      while (match(path, /\\[0-7][0-7][0-7]/)) {  # octal escapes, as in \040
-        code = substr(path, RSTART + 1, 3)
-        path = substr(path, 1, RSTART - 1) sprintf("%c", (substr(code, 1, 1) * 64 + substr(code, 2, 1) * 8 + substr(code, 3, 1))) substr(path, RSTART + 4)
-      }
-      if (path == root || index(path, root "/") == 1) print path
-    }' /proc/self/mountinfo | LC_ALL=C sort -r
-}
-
-unmount_root() {
-  local mounts mount
-  mounts=$(root_mounts "$1")
-  [ -n "$mounts" ] || return 0
-  # Slaves first, should a run have died before it made them so, so that
-  # unmounting its /dev can never unmount the host's.
-  while read -r mount; do
-    mount --make-rslave "$mount" 2>/dev/null || true
-  done <<<"$mounts"
-  while read -r mount; do
-    umount "$mount" 2>/dev/null || true
-  done <<<"$mounts"
-  # Lazily only what is still busy.
-  mounts=$(root_mounts "$1")
-  while read -r mount; do
-    [ -z "$mount" ] || umount -l "$mount" 2>/dev/null || true
-  done <<<"$mounts"
-  mounts=$(root_mounts "$1")
-  [ -z "$mounts" ] || {
-    echo "Left $1 in place: still mounted in it: $(tr '\n' ' ' <<<"$mounts")" >&2
-    return 1
-  }
-}
-
+# Removes ROOT and its lock. Nothing is mounted in it on the host, so the
+# deletion cannot reach beyond it; processes that the kernel is still
+# ending may hold it for a moment.
 remove_root() {  # remove_root ROOT
-  if ! end_root_processes "$1" || ! unmount_root "$1"; then
-    echo "Left $1 in place; once nothing runs or is mounted in it, tools/clean-roots.sh removes it" >&2
-    return 1
-  fi
-  rm -rf --one-file-system "$1" || { echo "Could not remove all of $1" >&2; return 1; }
-  rm -f "$1.owner"
+  local tries
+  for ((tries = 0; tries < 10; tries++)); do
+    rm -rf --one-file-system "$1" 2>/dev/null && break
+    sleep 0.5
+  done
+  [ ! -e "$1" ] || { echo "Could not remove all of $1" >&2; return 1; }
+  rm -f "$1.lock"
 }
 
 # Whoever ran the command with sudo gets what it wrote into the checkout,
@@ -227,7 +169,7 @@ give_outputs_to_user() {
 in_root() {
   local passed=()
   [ -z "${SOURCE_DATE_EPOCH:-}" ] || passed=("SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH")
-  in_background chroot "$debian_root_dir" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
+  in_namespaces chroot "$debian_root_dir" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "${passed[@]}" \
     sh -c 'cd /src/tolvane && exec "$@"' command "$@"
 }

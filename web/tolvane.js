@@ -305,6 +305,8 @@ for (const id of ["cmdcode", "clrfield"]) {
   document.getElementById(id).addEventListener("click", handlers[id]);
 }
 
+windowElement.setAttribute("aria-busy", "false");
+
 loaded.then(() => {
   if ("serviceWorker" in navigator && window.isSecureContext) {
     // A newer version, if any, is fetched now, to start at the next visit.

@@ -225,7 +225,8 @@ std::string dialogs() {
 }
 
 std::string windowHtml() {
-  return "<div id=\"frmtolvane\">\n" + menuBar() + "<main id=\"client\">\n" + grid() +
+  // Busy until its script has bound the commands.
+  return "<div id=\"frmtolvane\" aria-busy=\"true\">\n" + menuBar() + "<main id=\"client\">\n" + grid() +
          outputRows() + notices() + "</main>\n</div>\n" + dialogs();
 }
 
