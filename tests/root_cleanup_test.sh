@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Checks that what is meant for the inside of a Debian root refuses on the
-# host, then kills a command that works in a root in the middle of its work,
-# once with SIGTERM and once with SIGKILL, and checks that the host is
-# clean after it, or at the latest after the next such command: no root
-# mounted or left in /var/tmp, nothing of it still running, and the host's
-# /dev/null still a device. Run as root; makes three roots (a few minutes).
-# Logs in build-roots-test/. Also checks that what a root command writes
-# into the checkout belongs to the user who ran it with sudo.
+# host, then kills commands that work in a root in the middle of their
+# work and checks what the host keeps:
+# - SIGTERM: the command cleans up; nothing of its root is left;
+# - SIGKILL of the command's own process (as the out-of-memory killer ends
+#   one): at once, no mount of its root and no process in it on the host,
+#   while a second root command beside it goes on and finishes green;
+# - the next root command removes the killed one's folder and says so, and
+#   leaves alone the live root beside it, a host process whose arguments
+#   name a path under /var/tmp/tolvane-*, and a folder in /var/tmp that
+#   merely looks like a root's.
+# Also checks that what a root command writes into the checkout belongs to
+# the user who ran it with sudo. Run as root; makes four roots (a few
+# minutes). Logs in build-roots-test/.
 # Usage: tests/root_cleanup_test.sh
 set -euo pipefail
 shopt -s inherit_errexit
@@ -31,16 +37,17 @@ processes_in() {
   done
 }
 
-# start_build LOG: a root command whose work inside goes on for ten minutes,
-# with a child of its own as a build has; sets build_pid and build_root once
-# that work runs.
+# start_build LOG [SECONDS]: a root command whose work inside goes on for
+# SECONDS (ten minutes unless given), with a child of its own as a build
+# has; sets build_pid and build_root once that work runs.
 start_build() {
-  tools/in-debian-root.sh sh -c 'sleep 600 & sleep 600' >"$1" 2>&1 &
+  local seconds=${2:-600}
+  tools/in-debian-root.sh sh -c "sleep $seconds & sleep $seconds" >"$1" 2>&1 &
   build_pid=$!
   local waited
   for ((waited = 0; waited < 600; waited++)); do
     build_root=$(sed -n 's/^== Debian trixie root in //p' "$1")
-    if grep -q '^== sh -c sleep 600' "$1" && [ "$(processes_in "$build_root" | wc -l)" -ge 2 ]; then
+    if grep -q "^== sh -c sleep $seconds" "$1" && [ "$(processes_in "$build_root" | wc -l)" -ge 2 ]; then
       return 0
     fi
     kill -0 "$build_pid" 2>/dev/null || fail "the root command ended before its work began: $1"
@@ -49,12 +56,24 @@ start_build() {
   fail "the work in the root did not begin within ten minutes: $1"
 }
 
+# nothing_runs_or_is_mounted ROOT WHEN: within two seconds, as the kernel
+# ends a namespace's processes.
+nothing_runs_or_is_mounted() {
+  local tries
+  for ((tries = 0; tries < 20; tries++)); do
+    [ -n "$(processes_in "$1")" ] || break
+    sleep 0.1
+  done
+  ! grep -q " $1" /proc/mounts || fail "$2, /proc/mounts shows $1: $(grep " $1" /proc/mounts)"
+  [ -z "$(processes_in "$1")" ] || fail "$2, processes still run in $1: $(processes_in "$1" | tr '\n' ' ')"
+  [ -c /dev/null ] || fail "$2, the host's /dev/null is no longer a character device"
+}
+
 # host_is_clean ROOT WHEN: nothing of ROOT mounted, running or on disk.
 host_is_clean() {
-  ! grep -q " $1" /proc/mounts || fail "$2, /proc/mounts still shows $1: $(grep " $1" /proc/mounts)"
-  [ -z "$(processes_in "$1")" ] || fail "$2, processes still run in $1: $(processes_in "$1" | tr '\n' ' ')"
+  nothing_runs_or_is_mounted "$1" "$2"
   [ ! -e "$1" ] || fail "$2, $1 is still there"
-  [ -c /dev/null ] || fail "$2, the host's /dev/null is no longer a character device"
+  [ ! -e "$1.lock" ] || fail "$2, $1.lock is still there"
 }
 
 echo "== What is meant for the inside of a root, on the host"
@@ -86,14 +105,23 @@ wait "$build_pid" || status=$?
 ((status == 143)) || fail "after SIGTERM the root command ended with $status, not 143"
 host_is_clean "$build_root" "After SIGTERM"
 
-echo "== SIGKILL in the middle of the work"
+echo "== SIGKILL of one of two root commands in the middle of their work"
+start_build "$logs/beside.log" 90
+beside_pid=$build_pid beside_root=$build_root
 start_build "$logs/sigkill.log"
 kill -KILL "$build_pid"
-wait "$build_pid" || true
-grep -q " $build_root/" /proc/mounts ||
-  fail "SIGKILL left no mounts in $build_root: this test no longer kills in the middle of the work"
-echo "   left behind: $(grep -c " $build_root/" /proc/mounts) mounts and $(processes_in "$build_root" | wc -l) processes in $build_root"
+wait "$build_pid" 2>/dev/null || true
+nothing_runs_or_is_mounted "$build_root" "At once after SIGKILL"
+[ -n "$(processes_in "$beside_root")" ] || fail "the root command beside the killed one stopped working"
+
 echo "== The next root command, run with sudo by a user, writing into the checkout"
+# A host process that names a path in a root's folder, and a folder that
+# looks like a root's: neither is a root's.
+lookalike=/var/tmp/tolvane-trixie.LOOKAL
+mkdir -p "$lookalike"
+touch "$lookalike/notes.txt"
+sh -c 'sleep 600' "$build_root/notes.txt" &
+reader_pid=$!
 SUDO_UID=65534 SUDO_GID=65534 tools/in-debian-root.sh --bind "$logs/out:/out" sh -c 'mkdir /out/made && touch /out/made/file' \
   >"$logs/next.log" 2>&1 || fail "the next root command failed: $logs/next.log"
 owners=$(stat -c '%u:%g %n' "$logs/out" "$logs/out/made" "$logs/out/made/file" | grep -v '^65534:65534 ' || true)
@@ -101,9 +129,18 @@ owners=$(stat -c '%u:%g %n' "$logs/out" "$logs/out/made" "$logs/out/made/file" |
 grep -q "^== Cleaning $build_root, left by a run that no longer lives" "$logs/next.log" ||
   fail "the next root command did not say that it cleaned $build_root: $logs/next.log"
 host_is_clean "$build_root" "After the next root command"
-# A root, its owner file or its debootstrap log: tolvane-RELEASE.XXXXXX[.*]
+kill -0 "$reader_pid" 2>/dev/null || fail "the next root command ended a host process that named $build_root"
+kill "$reader_pid"
+[ -f "$lookalike/notes.txt" ] || fail "the next root command removed $lookalike, which is no root"
+rm -rf "$lookalike"
+[ -d "$beside_root" ] || fail "the next root command removed the live root $beside_root"
+
+echo "== The root command beside the killed one finishes green"
+wait "$beside_pid" || fail "the root command beside the killed one failed: $logs/beside.log"
+host_is_clean "$beside_root" "After it"
+# A root or its lock: tolvane-RELEASE.XXXXXX[.lock]
 left=$(find /var/tmp -maxdepth 1 -regextype posix-extended \
-  -regex '/var/tmp/tolvane-[a-z]+\.[A-Za-z0-9]{6}(\.[a-z]+)?' -printf '%p ')
+  -regex '/var/tmp/tolvane-[a-z]+\.[A-Za-z0-9]{6}(\.lock)?' -printf '%p ')
 [ -z "$left" ] || fail "/var/tmp still holds $left"
 grep -q ' /var/tmp/tolvane-' /proc/mounts && fail "/proc/mounts still shows a Tolvane root"
-echo "== Both kills left the host clean"
+echo "== Every kill left the host clean, and nothing of the host was touched"

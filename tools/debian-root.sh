@@ -123,17 +123,18 @@ remove_debian_root() {
 }
 
 clean_stale_roots() {
-  local lock root
+  local lock root fd
   for lock in $debian_roots_glob.lock; do
     [ -f "$lock" ] || continue
     root=${lock%.lock}
-    (
-      flock -n 9 || exit 0
-      # A lock this new without its root is a command that is making both.
-      [ -d "$root" ] || [ -n "$(find "$lock" -mmin +1)" ] || exit 0
+    # A lock this new without its root is a command that is making both.
+    [ -d "$root" ] || [ -n "$(find "$lock" -mmin +1)" ] || continue
+    exec {fd}<"$lock"
+    if flock -n "$fd"; then
       echo "== Cleaning $root, left by a run that no longer lives"
-      remove_root "$root"
-    ) 9<"$lock" || exit 1
+      remove_root "$root" || exit 1
+    fi
+    exec {fd}<&-
   done
 }
 

@@ -34,6 +34,12 @@ platform_root() {
   in_root_logged "$out/logs/packages.log" tools/install-packages.sh "${packages[@]}"
   if has_own_qt "$target"; then
     in_root env "${@:3}" tools/qt/build-qt.sh "$target" /var/cache/tolvane
+    # This command builds against that Qt until it ends: held, so that no
+    # other run's pruning removes it meanwhile.
+    local entry
+    entry=$(in_root readlink "/opt/qt6-$target")
+    exec {qt_entry_lock}>>"$cache/qt/$(basename "$entry").lock"
+    flock -s "$qt_entry_lock"
   fi
 }
 

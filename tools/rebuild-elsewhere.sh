@@ -14,6 +14,8 @@
 # Ends with 1 when a package differs, 2 when the second build fails.
 set -euo pipefail
 shopt -s inherit_errexit
+# Any failure of this script's own is no difference found: 2, never 1.
+trap 'exit 2' ERR
 build=$(realpath "$1")
 cd "$(dirname "$0")/.."
 mapfile -t packages < <(cd "$build" && find . -maxdepth 1 \( -name '*.zip' -o -name '*.deb' \) -printf '%P\n')
@@ -49,7 +51,7 @@ kept=$build-elsewhere
 rm -rf "$kept"
 cp -a "$second" "$kept"
 echo "Built elsewhere, ${different[*]} came out otherwise; the second build is kept in $kept" >&2
-tools/install-packages.sh diffoscope-minimal >&2
+tools/install-packages.sh diffoscope-minimal >&2 || echo "diffoscope could not be installed" >&2
 for package in "${different[@]}"; do
   diffoscope --no-progress "$build/$package" "$kept/$package" || true
 done | tee "$kept/diffoscope.txt" >&2

@@ -63,8 +63,10 @@ entry=$cache/qt/$key
 source_dir=$cache/qt-source/$package
 mkdir -p "$cache/qt" "$cache/qt-source"
 
-# What a run makes is named NAME.partial.PID until it is whole, and removed
-# when the run ends before that, by an error or a signal.
+# What a run makes is named NAME.partial.XXXXXX until it is whole, and
+# removed when the run ends before that, by an error or a signal. Beside
+# it, its .lock is held as long as the run lives: runs in other roots see
+# neither this run's processes nor its PIDs, only its locks.
 partials=()
 build_group=
 end_run() {
@@ -74,7 +76,13 @@ end_run() {
 trap end_run EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
-new_partial() { partials+=("$1.partial.$$"); mkdir "$1.partial.$$"; }
+new_partial() {  # new_partial NAME: sets made_partial
+  made_partial=$(mktemp -d "$1.partial.XXXXXX")
+  chmod 755 "$made_partial"
+  partials+=("$made_partial" "$made_partial.lock")
+  exec {partial_lock}>>"$made_partial.lock"
+  flock -n "$partial_lock"
+}
 # publish PARTIAL FINAL: gives the partial its final name, never into or
 # over another run's.
 publish() {
@@ -82,31 +90,45 @@ publish() {
   mv -T "$1" "$2"
 }
 
-# Removes from the cache what no key names any more: this target's entries
-# (and failure logs) of other keys, those of targets that are gone, source
-# versions no longer pinned, and the partials of runs that no longer live.
-# Another target's old entries go when that target is next built.
+# Removes from the cache what no key names any more and no run holds (its
+# .lock): this target's entries (and failure logs) of other keys once they
+# are a day older than its newest (another branch may still build against
+# one), those of targets that are gone, source versions no longer pinned,
+# and the partials of runs that no longer live. Another target's old
+# entries go when that target is next built.
 prune_cache() {
-  local path name owner
+  local path name newest
+  newest=$(find "$cache/qt" -maxdepth 1 -name "$target-*" ! -name '*.lock' -printf '%T@\n' |
+    sort -n | tail -n 1)
   for path in "$cache"/qt/* "$cache"/qt-source/*; do
     [ -e "$path" ] || continue
     name=$(basename "$path")
+    [[ $name != *.lock ]] || continue
     if [[ $name == *.partial.* ]]; then
-      owner=${name##*.partial.}
-      ! kill -0 "${owner%%[!0-9]*}" 2>/dev/null || continue
+      :  # its run's lock tells whether it lives
     elif [[ $path == "$cache"/qt-source/* ]]; then
       [ "$name" != "$package" ] || continue
     elif [ -f "tools/qt/${name%%-*}.options" ]; then
       [[ ${name%%-*} == "$target" && $name != "$key" && $name != "$key"-*.log ]] || continue
+      (($(stat -c %Y "$path") + 86400 < ${newest%.*})) || continue
     fi
-    echo "== Removing $path from the cache: no key names it any more"
-    rm -rf "$path"
+    remove_unheld "$path"
   done
 }
 
+remove_unheld() {  # remove_unheld PATH: unless a run holds PATH.lock
+  local lock
+  exec {lock}>>"$1.lock"
+  if flock -n "$lock"; then
+    echo "== Removing $1 from the cache: no key names it any more"
+    rm -rf "$1" "$1.lock"
+  fi
+  exec {lock}>&-
+}
+
 fetch_source() {
-  local into=$source_dir.partial.$$
   new_partial "$source_dir"
+  local into=$made_partial
   if ! grep -q '^deb-src' /etc/apt/sources.list; then
     local mirror
     mirror=$(sed -n 's/^deb \([^ ]*\) trixie main$/\1/p' /etc/apt/sources.list | head -n 1)
@@ -149,8 +171,7 @@ run_logged() {
 
 # In a subshell: Qt's source date and folder stay out of what follows.
 build_qt() (
-  local work=/build/qt-$target partial=$entry.partial.$$
-  partials=("$partial")
+  local work=/build/qt-$target partial
   trap end_run EXIT
   trap 'exit 143' TERM
   trap 'exit 130' INT
@@ -172,7 +193,8 @@ build_qt() (
   run_logged configuring configure.log cmake -S qtbase -B qt-build "${options[@]}"
   run_logged compiling build.log cmake --build qt-build
   cmake --install qt-build >install.log
-  mkdir "$partial"
+  new_partial "$entry"
+  partial=$made_partial
   cp -a "$prefix/." "$partial/"
   echo "$key_inputs" >"$partial/key-inputs.txt"
   mkdir -p "$partial/licensing/source"
