@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Removes the Debian roots that runs of the tools here left behind when they
-# were killed outright, the one safe way: their processes ended, everything
-# in them unmounted, then deleted without crossing into another file
-# system. Roots of runs that still live are left alone. Needs root.
+# were killed outright: plain folders by then, as their processes and
+# mounts ended with the runs' namespaces; deleted without crossing into
+# another file system. Roots whose runs still live (their locks held) and
+# folders that only look like roots are left alone. Needs root.
 # Usage: sudo tools/clean-roots.sh
 set -euo pipefail
 shopt -s inherit_errexit

@@ -26,7 +26,11 @@ export SOURCE_DATE_EPOCH
 again=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$again"' EXIT
 mkdir "$again/src"
-git ls-files -z | xargs -0 cp --parents -t "$again/src"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z
+else  # an unpacked source archive: every file but the builds'
+  find . -path './build*' -prune -o -type f -print0
+fi | xargs -0 cp --parents -t "$again/src"
 find "$again/src" -exec touch -h -d '2001-02-03 04:05:06' {} +
 case $build in
   "$PWD"/*) second=$again/build ;;
