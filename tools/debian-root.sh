@@ -14,7 +14,7 @@
 #   in_root_logged LOG command ...  the same, its output in the host file LOG,
 #                           whose end is shown if it fails
 #   clean_stale_roots       removes the roots of commands that no longer live
-#   DEBIAN_MIRROR      where debootstrap and apt fetch from; debootstrap's
+#   DEBIAN_MIRROR      where mmdebstrap and apt fetch from; mmdebstrap's
 #                      own default when unset
 #   SOURCE_DATE_EPOCH  passed on to the commands when set
 #
@@ -38,7 +38,7 @@ debian_root() {
     *) echo "A Debian root is of release 13 or 12, not $1" >&2; exit 2 ;;
   esac
   [ "$(id -u)" -eq 0 ] || { echo "Making a Debian root needs root; run it with sudo" >&2; exit 1; }
-  tools/install-packages.sh debootstrap git
+  tools/install-packages.sh mmdebstrap git
   clean_stale_roots
   # The lock comes first, so that no other command ever takes this root
   # for a stale one.
@@ -57,16 +57,20 @@ debian_root() {
   echo "== Debian $release root in $debian_root_dir"
   local log=$debian_root_dir.log mirror=()
   [ -z "${DEBIAN_MIRROR:-}" ] || mirror=("$DEBIAN_MIRROR")
-  if ! in_namespaces debootstrap --variant=minbase "$release" "$debian_root_dir" "${mirror[@]}" >"$log" 2>&1; then
+  # mmdebstrap, not debootstrap: a third quicker here (16 s against 23 s
+  # for trixie). What is meant only for the inside of a root looks for the
+  # file the first hook writes; $1 is the root, as mmdebstrap hands it on.
+  # shellcheck disable=SC2016
+  local hooks=(--customize-hook='echo "A Debian root made by tools/debian-root.sh" >"$1/etc/tolvane-root"'
+    --customize-hook='cp /etc/resolv.conf "$1/etc/resolv.conf"')
+  if ! in_namespaces mmdebstrap --variant=minbase --mode=root "${hooks[@]}" \
+    "$release" "$debian_root_dir" "${mirror[@]}" >"$log" 2>&1; then
     tail -n 20 "$log" >&2
-    echo "debootstrap could not make the root (is the Debian archive in reach?);" \
+    echo "mmdebstrap could not make the root (is the Debian archive in reach?);" \
       "its whole log: $log" >&2
     exit 1
   fi
   rm -f "$log"
-  # What is meant only for the inside of a root looks for this.
-  echo "A Debian root made by Tolvane's tools/debian-root.sh" >"$debian_root_dir/etc/tolvane-root"
-  cp /etc/resolv.conf "$debian_root_dir/etc/resolv.conf"
   mount_in_root /proc -t proc proc
   # Slaves: nothing done under the root's /sys and /dev reaches the host's.
   mount_in_root /sys --rbind --make-rslave /sys
