@@ -42,6 +42,7 @@ processes_in() {
 # has; sets build_pid and build_root once that work runs.
 start_build() {
   local seconds=${2:-600}
+  : >"$1"  # there before the command writes to it, for the first look
   tools/in-debian-root.sh sh -c "sleep $seconds & sleep $seconds" >"$1" 2>&1 &
   build_pid=$!
   local waited
