@@ -37,24 +37,27 @@ processes_in() {
   done
 }
 
-# start_build LOG [SECONDS]: a root command whose work inside goes on for
-# SECONDS (ten minutes unless given), with a child of its own as a build
-# has; sets build_pid and build_root once that work runs.
+# start_build LOG [ARGUMENT...]: a root command (tools/in-debian-root.sh
+# with the ARGUMENTs, by default ten minutes of work) whose work inside
+# has a child of its own, as a build has; sets build_pid and build_root
+# once that work runs.
 start_build() {
-  local seconds=${2:-600}
-  : >"$1"  # there before the command writes to it, for the first look
-  tools/in-debian-root.sh sh -c "sleep $seconds & sleep $seconds" >"$1" 2>&1 &
+  local log=$1
+  shift
+  (($#)) || set -- sh -c 'sleep 600 & sleep 600'
+  : >"$log"  # there before the command writes to it, for the first look
+  tools/in-debian-root.sh "$@" >"$log" 2>&1 &
   build_pid=$!
   local waited
   for ((waited = 0; waited < 600; waited++)); do
-    build_root=$(sed -n 's/^== Debian trixie root in //p' "$1")
-    if grep -q "^== sh -c sleep $seconds" "$1" && [ "$(processes_in "$build_root" | wc -l)" -ge 2 ]; then
+    build_root=$(sed -n 's/^== Debian trixie root in //p' "$log")
+    if grep -q ' in a clean clone$' "$log" && [ "$(processes_in "$build_root" | wc -l)" -ge 2 ]; then
       return 0
     fi
-    kill -0 "$build_pid" 2>/dev/null || fail "the root command ended before its work began: $1"
+    kill -0 "$build_pid" 2>/dev/null || fail "the root command ended before its work began: $log"
     sleep 1
   done
-  fail "the work in the root did not begin within ten minutes: $1"
+  fail "the work in the root did not begin within ten minutes: $log"
 }
 
 # nothing_runs_or_is_mounted ROOT WHEN: within two seconds, as the kernel
@@ -107,7 +110,9 @@ wait "$build_pid" || status=$?
 host_is_clean "$build_root" "After SIGTERM"
 
 echo "== SIGKILL of one of two root commands in the middle of their work"
-start_build "$logs/beside.log" 90
+# It works until the test lets it finish.
+start_build "$logs/beside.log" --bind "$logs/beside:/out" \
+  sh -c 'sleep 600 & while [ ! -e /out/finish ]; do sleep 1; done; kill $!'
 beside_pid=$build_pid beside_root=$build_root
 start_build "$logs/sigkill.log"
 kill -KILL "$build_pid"
@@ -137,6 +142,7 @@ rm -rf "$lookalike"
 [ -d "$beside_root" ] || fail "the next root command removed the live root $beside_root"
 
 echo "== The root command beside the killed one finishes green"
+touch "$logs/beside/finish"
 wait "$beside_pid" || fail "the root command beside the killed one failed: $logs/beside.log"
 host_is_clean "$beside_root" "After it"
 # A root or its lock: tolvane-RELEASE.XXXXXX[.lock]
