@@ -1,5 +1,5 @@
-# The ZIP archive of a platform where Tolvane brings its own Qt (Windows,
-# the browser), named tolvane-VERSION-${archive_platform}.zip and packed
+# The ZIP archive of a platform where Tolvane brings its own Qt (Windows),
+# named tolvane-VERSION-${archive_platform}.zip and packed
 # by tools/make-packages.sh. It holds the manual in the platform's words
 # (the sections of packaging/${platform_folder}/readme-sections.txt in
 # place of the manual's own, lines ending in ${readme_line_end}: crlf, or LF

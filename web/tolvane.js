@@ -41,8 +41,10 @@ const CLEAR = 0, TICKED = 1, DIMMED = 2;
 let module = null;
 let instance = null;
 
+const decoder = new TextDecoder();
+
 function text(pointer, size) {
-  return new TextDecoder().decode(new Uint8Array(instance.exports.memory.buffer, pointer, size));
+  return decoder.decode(new Uint8Array(instance.exports.memory.buffer, pointer, size));
 }
 
 const pageCalls = {
