@@ -42,6 +42,10 @@ CLEARED = "00, 00, 00, 00, 00, 00, 00, 00"
 TABLES = {"PF0": "10, 00, 00, 00, 00, 00, 00, 00", "PF1": "C0, 00, 00, 00, 00, 00, 00, 00",
           "PF2": CLEARED}
 ENDED = "Tolvane has ended. Reload the page to start it again."
+# The boxes' words, to the space: About's two after the version, Help's
+# trailing one.
+PROMPTS = {"About Tolvane": "Tolvane V1.3  Atari 2600 playfield tables, bottom row first.",
+           "Help": "Please read the readme.txt file found in the zipped archive. "}
 # Each text of the window that does not show whole in its place, and each
 # table box too narrow for eight bytes of the widest hex digit in its font.
 CUT_WORDS = """
@@ -260,6 +264,9 @@ def check_box(page, keys, title, shots):
     page.chord(Keys.ALT, keys[0])
     page.keys(keys[1])
     page.wait_for(f'dialog "{title}"', lambda: page.dialog() == title, 5)
+    prompt = page.script("return document.querySelector('dialog[open] .prompt').textContent")
+    if prompt != PROMPTS[title]:
+        raise Failure(f"the {title} box says {prompt!r}")
     if shots:
         name = title.replace(" ", "-")
         page.picture().save(shots / f"web-{page.engine}-{page.ratio}x-{name}.png")
