@@ -1,6 +1,7 @@
 // Every position, size and colour of the window, in twips (1/1440 inch)
 // and RGB, measured from the top-left of the client area below the menu
-// bar. Kept free of Qt; the window converts them in one place.
+// bar. Kept free of Qt; the desktop window converts them in one place, and
+// the browser page is written from them.
 #ifndef TOLVANE_UI_LAYOUT_H_
 #define TOLVANE_UI_LAYOUT_H_
 
@@ -50,6 +51,22 @@ inline constexpr TwipsRect kPf1Label{120, 2760, 735, 255};
 inline constexpr TwipsRect kPf2Label{120, 3360, 735, 255};
 inline constexpr TwipsRect kNotice{3480, 3240, 1815, 975};
 inline constexpr TwipsRect kInformation{120, 4080, 3255, 615};
+// The three output rows, each a register label and its table box, by the
+// names of their controls.
+struct OutputRow {
+  const char* labelName;
+  const char* boxName;
+  Register reg;
+  TwipsRect labelPlace;
+  TwipsRect boxPlace;
+};
+
+inline constexpr OutputRow kOutputRows[] = {
+    {"lbldata0", "text3", Register::kPf0, kPf0Label, kPf0Box},
+    {"lbldata1", "play1", Register::kPf1, kPf1Label, kPf1Box},
+    {"lbldata2", "play2", Register::kPf2, kPf2Label, kPf2Box},
+};
+
 // Keeps the notices' text off the edges of their black boxes.
 inline constexpr int kNoticePadding = 30;
 

@@ -113,21 +113,9 @@ void MainWindow::createGrid(QWidget* client) {
 }
 
 void MainWindow::createOutputRows(QWidget* client) {
-  struct OutputRow {
-    const char* labelName;
-    const char* boxName;
-    Register reg;
-    layout::TwipsRect labelPlace;
-    layout::TwipsRect boxPlace;
-  };
-  const OutputRow rows[] = {
-      {"lbldata0", "text3", Register::kPf0, layout::kPf0Label, layout::kPf0Box},
-      {"lbldata1", "play1", Register::kPf1, layout::kPf1Label, layout::kPf1Box},
-      {"lbldata2", "play2", Register::kPf2, layout::kPf2Label, layout::kPf2Box},
-  };
   QLineEdit* edits[3] = {};
   for (int i = 0; i < 3; ++i) {
-    const OutputRow& row = rows[i];
+    const layout::OutputRow& row = layout::kOutputRows[i];
     QLabel* label = addLabel(client, row.labelName, tr(texts::kRegisterLabel).arg(i), row.labelPlace,
                              layout::registerColour(row.reg));
     fitText(label, label->text());

@@ -2,37 +2,24 @@
 
 #include <QPalette>
 #include <QWidget>
-#include <algorithm>
-#include <cmath>
+
+#include "ui/contrast.h"
 
 namespace tolvane {
 namespace {
 
-// The usual floor for text of ordinary size.
-constexpr double kReadableContrast = 4.5;
-
-double linearChannel(double channel) {
-  return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-}
-
-double relativeLuminance(const QColor& colour) {
-  return 0.2126 * linearChannel(colour.redF()) + 0.7152 * linearChannel(colour.greenF()) +
-         0.0722 * linearChannel(colour.blueF());
-}
+layout::Rgb toRgb(const QColor& colour) { return {colour.red(), colour.green(), colour.blue()}; }
 
 }  // namespace
 
 double contrastRatio(const QColor& first, const QColor& second) {
-  const double a = relativeLuminance(first);
-  const double b = relativeLuminance(second);
-  return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+  return contrastRatio(toRgb(first), toRgb(second));
 }
 
 QColor readableText(const QColor& desktopText, const QColor& background) {
   if (contrastRatio(desktopText, background) >= kReadableContrast) return desktopText;
-  const QColor black(Qt::black);
-  const QColor white(Qt::white);
-  return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
+  const layout::Rgb text = blackOrWhiteOn(toRgb(background));
+  return {text.red, text.green, text.blue};
 }
 
 void makeTextReadable(QWidget& widget, const QPalette& desktop) {

@@ -4,7 +4,6 @@
 // that places them, one desktop pixel to one CSS pixel. Built for the
 // browser and run by the build (under Node.js) to write the page.
 // Usage: write_page WINDOW_HTML WINDOW_CSS
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
@@ -16,6 +15,7 @@
 
 #include "app/shell_texts.h"
 #include "codegen/register_bits.h"
+#include "ui/contrast.h"
 #include "ui/layout.h"
 #include "ui/playfield_grid.h"
 #include "ui/window_texts.h"
@@ -45,20 +45,6 @@ std::string colour(const layout::Rgb& rgb) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb.red, rgb.green, rgb.blue);
   return text;
-}
-
-double luminance(const layout::Rgb& rgb) {
-  const auto linear = [](int channel) {
-    const double value = channel / 255.0;
-    return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * linear(rgb.red) + 0.7152 * linear(rgb.green) + 0.0722 * linear(rgb.blue);
-}
-
-// Black or white, whichever reads better on the background.
-std::string textOn(const layout::Rgb& background) {
-  const double light = luminance(background);
-  return (light + 0.05) / 0.05 >= 1.05 / (light + 0.05) ? "#000000" : "#ffffff";
 }
 
 // %1, %2... of a text, as Qt's arg() fills them.
@@ -169,18 +155,6 @@ std::string grid() {
   return html + "</div>\n";
 }
 
-struct OutputRow {
-  const char* label;
-  const char* box;
-  Register reg;
-};
-
-constexpr OutputRow kOutputRows[] = {
-    {"lbldata0", "text3", Register::kPf0},
-    {"lbldata1", "play1", Register::kPf1},
-    {"lbldata2", "play2", Register::kPf2},
-};
-
 std::string button(const char* id, std::string_view text) {
   return std::string("<button type=\"button\" id=\"") + id + "\">" + escape(text) + "</button>\n";
 }
@@ -188,12 +162,12 @@ std::string button(const char* id, std::string_view text) {
 // Create Code, the three rows and Clear Fields, in the window's tab order.
 std::string outputRows() {
   std::string html = button("cmdcode", texts::kCreateCode);
-  for (const OutputRow& row : kOutputRows) {
+  for (const layout::OutputRow& row : layout::kOutputRows) {
     const int number = static_cast<int>(row.reg);
-    html += std::string("<label id=\"") + row.label + "\" for=\"" + row.box + "\" class=\"register " +
+    html += std::string("<label id=\"") + row.labelName + "\" for=\"" + row.boxName + "\" class=\"register " +
             registerClass(row.reg) + "\">" +
             escape(fill(texts::kRegisterLabel, {std::to_string(number)})) + "</label>\n";
-    html += std::string("<input id=\"") + row.box + "\" class=\"table\" aria-label=\"" +
+    html += std::string("<input id=\"") + row.boxName + "\" class=\"table\" aria-label=\"" +
             escape(fill(texts::kTableName, {std::string(texts::registerName(row.reg))})) +
             "\" spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\">\n";
   }
@@ -255,13 +229,11 @@ std::string windowCss() {
   for (const RegisterGroup& group : kRegisterGroups) {
     const Rgb background = registerColour(group.reg);
     css += "." + registerClass(group.reg) + "{background:" + colour(background) +
-           ";color:" + textOn(background) + "}\n";
+           ";color:" + colour(blackOrWhiteOn(background)) + "}\n";
   }
-  const TwipsRect labels[] = {kPf0Label, kPf1Label, kPf2Label};
-  const TwipsRect boxes[] = {kPf0Box, kPf1Box, kPf2Box};
-  for (int i = 0; i < 3; ++i) {
-    css += place(std::string("#") + kOutputRows[i].label, labels[i]);
-    css += place(std::string("#") + kOutputRows[i].box, boxes[i]);
+  for (const OutputRow& row : kOutputRows) {
+    css += place(std::string("#") + row.labelName, row.labelPlace);
+    css += place(std::string("#") + row.boxName, row.boxPlace);
   }
   css += "#client .register{font-size:" + rem(kLabelPixels) + "}\n";
   css += "#client .table{font-size:" + rem(kTablePixels) + "}\n";
