@@ -8,7 +8,6 @@
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
-[ "$(id -u)" -eq 0 ] || { echo "Cleaning Debian roots needs root; run it with sudo" >&2; exit 1; }
 source tools/debian-root.sh
 clean_stale_roots
 echo "== No root of a run that no longer lives is left in /var/tmp"

@@ -27,6 +27,13 @@
 # (flock) as long as its command lives; a root whose lock is free is a
 # plain folder, which the next command removes.
 
+# Every command that sources this needs root; it refuses here, before it
+# has deleted or written anything.
+[ "$(id -u)" -eq 0 ] || {
+  echo "$(basename "$0") works in Debian roots, which needs root: run it with sudo" >&2
+  exit 1
+}
+
 readonly debian_roots_glob='/var/tmp/tolvane-[a-z]*.??????'
 debian_root_outputs=()
 
@@ -37,7 +44,6 @@ debian_root() {
     12 | bookworm) release=bookworm ;;
     *) echo "A Debian root is of release 13 or 12, not $1" >&2; exit 2 ;;
   esac
-  [ "$(id -u)" -eq 0 ] || { echo "Making a Debian root needs root; run it with sudo" >&2; exit 1; }
   tools/install-packages.sh mmdebstrap git
   clean_stale_roots
   # The lock comes first, so that no other command ever takes this root

@@ -16,13 +16,8 @@ done
 
 umask 022
 export TZ=UTC LC_ALL=C.UTF-8
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) || {
-    echo "No commit to take the release's date from: set SOURCE_DATE_EPOCH" >&2
-    exit 1
-  }
-  export SOURCE_DATE_EPOCH
-fi
+SOURCE_DATE_EPOCH=$(tools/release-date.sh)
+export SOURCE_DATE_EPOCH
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 

@@ -50,7 +50,7 @@ has_own_qt() {
 
 make_platform_zip() {
   local target=$1 out=$2
-  SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+  SOURCE_DATE_EPOCH=$(tools/release-date.sh)
   export SOURCE_DATE_EPOCH
   rm -rf "$out"
   echo "== For $target from $(git log -1 --format='%h %s' | cut -c1-60) (uncommitted changes are left out)"

@@ -20,7 +20,7 @@ build=$(realpath "$1")
 cd "$(dirname "$0")/.."
 mapfile -t packages < <(cd "$build" && find . -maxdepth 1 \( -name '*.zip' -o -name '*.deb' \) -printf '%P\n')
 ((${#packages[@]})) || { echo "No packages in $build to compare" >&2; exit 2; }
-SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+SOURCE_DATE_EPOCH=$(tools/release-date.sh)
 export SOURCE_DATE_EPOCH
 
 again=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)

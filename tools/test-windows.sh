@@ -12,7 +12,8 @@ out=$PWD/build-win64/tests
 rm -rf "$out"
 platform_root windows "$out"
 echo "== Installing Wine"
-in_root_logged "$out/logs/wine.log" tools/install-packages.sh googletest wine wine64 fonts-dejavu-core
+mapfile -t wine < <(grep -v '^#' tools/windows/wine-packages.txt)
+in_root_logged "$out/logs/wine.log" tools/install-packages.sh googletest "${wine[@]}"
 echo "== Building the tests for Windows"
 in_root_logged "$out/logs/build.log" sh -c \
   'cmake --preset windows-tests -B /build/tests && cmake --build /build/tests'
