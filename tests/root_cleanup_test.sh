@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Checks that what is meant for the inside of a Debian root refuses on the
-# host, then kills commands that work in a root in the middle of their
-# work and checks what the host keeps:
-# - SIGTERM: the command cleans up; nothing of its root is left;
-# - SIGKILL of the command's own process (as the out-of-memory killer ends
-#   one): at once, no mount of its root and no process in it on the host,
-#   while a second root command beside it goes on and finishes green;
-# - the next root command removes the killed one's folder and says so, and
-#   leaves alone the live root beside it, a host process whose arguments
-#   name a path under /var/tmp/tolvane-*, and a folder in /var/tmp that
-#   merely looks like a root's.
+# host, then kills root commands (tools/in-debian-root.sh) while mmdebstrap
+# makes their root and while their work runs, each way a command ends:
+# SIGTERM, Ctrl+C (SIGINT to its process group) and SIGKILL (as the
+# out-of-memory killer ends one). Whatever the stage and the signal:
+# - at once, no mount of the root and no process in it on the host, while
+#   a root command beside goes on and finishes green;
+# - nothing in the host's memory (/dev/shm) or /tmp, where the work
+#   writes, and nothing in /var/tmp but the killed root's own folder, which
+#   SIGTERM and Ctrl+C remove too;
+# - the next root command removes the killed ones' folders and says so,
+#   and leaves alone the live root beside, a host process whose arguments
+#   name a path in a root, and a folder in /var/tmp that merely looks like
+#   a root's.
 # Also checks that what a root command writes into the checkout belongs to
-# the user who ran it with sudo. Run as root; makes four roots (a few
-# minutes). Logs in build-roots-test/.
+# the user who ran it with sudo. Run as root; makes nine roots, up to seven
+# at once (a few minutes). Logs in build-roots-test/.
 # Usage: tests/root_cleanup_test.sh
 set -euo pipefail
 shopt -s inherit_errexit
@@ -20,7 +23,18 @@ cd "$(dirname "$0")/.."
 logs=$PWD/build-roots-test
 rm -rf "$logs"
 mkdir -p "$logs"
+# What the work in a root writes into its /dev/shm and /tmp.
+marker=tolvane-root-test.$$
+work="echo work >/dev/shm/$marker && echo work >/tmp/$marker && { sleep 600 & sleep 600; }"
+commands=()
 
+# However this test ends, no root command of its own outlives it.
+end_commands() {
+  local pid
+  for pid in "${commands[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+  rm -rf "${lookalike:-}"
+}
+trap end_commands EXIT
 fail() {
   echo "FAIL: $*" >&2
   echo "The logs: $logs" >&2
@@ -37,47 +51,81 @@ processes_in() {
   done
 }
 
-# start_build LOG [ARGUMENT...]: a root command (tools/in-debian-root.sh
-# with the ARGUMENTs, by default ten minutes of work) whose work inside
-# has a child of its own, as a build has; sets build_pid and build_root
-# once that work runs.
-start_build() {
-  local log=$1
+# start NAME [ARGUMENT...]: a root command in a process group of its own,
+# with SIGINT as a terminal's Ctrl+C finds it; its work ($work unless
+# ARGUMENTs are given) and log are NAME's. Sets pid[NAME] and root[NAME].
+declare -A pid=() root=()
+start() {
+  local name=$1
   shift
-  (($#)) || set -- sh -c 'sleep 600 & sleep 600'
-  : >"$log"  # there before the command writes to it, for the first look
-  tools/in-debian-root.sh "$@" >"$log" 2>&1 &
-  build_pid=$!
-  local waited
-  for ((waited = 0; waited < 600; waited++)); do
-    build_root=$(sed -n 's/^== Debian trixie root in //p' "$log")
-    if grep -q ' in a clean clone$' "$log" && [ "$(processes_in "$build_root" | wc -l)" -ge 2 ]; then
-      return 0
-    fi
-    kill -0 "$build_pid" 2>/dev/null || fail "the root command ended before its work began: $log"
-    sleep 1
-  done
-  fail "the work in the root did not begin within ten minutes: $log"
+  (($#)) || set -- sh -c "$work"
+  : >"$logs/$name.log"
+  setsid env --default-signal=INT tools/in-debian-root.sh "$@" >"$logs/$name.log" 2>&1 &
+  pid[$name]=$!
+  commands+=("$!")
 }
 
-# nothing_runs_or_is_mounted ROOT WHEN: within two seconds, as the kernel
-# ends a namespace's processes.
-nothing_runs_or_is_mounted() {
-  local tries
-  for ((tries = 0; tries < 20; tries++)); do
-    [ -n "$(processes_in "$1")" ] || break
+# until_stage NAME STAGE: waits until NAME's root is being made (mmdebstrap)
+# or its work runs (work).
+until_stage() {
+  local name=$1 stage=$2 waited
+  for ((waited = 0; waited < 6000; waited++)); do
+    root[$name]=$(sed -n 's/^== Debian trixie root in //p' "$logs/$name.log")
+    if [ -n "${root[$name]}" ]; then
+      if [ "$stage" = mmdebstrap ]; then
+        # Halfway: files unpacked, mmdebstrap still at work.
+        if [ -d "${root[$name]}/usr/bin" ] && pgrep -f "mmdebstrap.*${root[$name]}" >/dev/null; then return 0; fi
+      elif grep -q ' in a clean clone$' "$logs/$name.log" && (($(processes_in "${root[$name]}" | wc -l) >= 2)); then
+        return 0
+      fi
+    fi
+    kill -0 "${pid[$name]}" 2>/dev/null || fail "$name ended before its $stage began: $logs/$name.log"
     sleep 0.1
   done
-  ! grep -q " $1" /proc/mounts || fail "$2, /proc/mounts shows $1: $(grep " $1" /proc/mounts)"
-  [ -z "$(processes_in "$1")" ] || fail "$2, processes still run in $1: $(processes_in "$1" | tr '\n' ' ')"
+  fail "$name's $stage did not begin within ten minutes: $logs/$name.log"
+}
+
+# end NAME SIGNAL: kills it as SIGNAL would and waits for its end.
+end() {
+  local name=$1 signal=$2 status=0 expected
+  case $signal in
+    TERM) kill -TERM "${pid[$name]}"; expected=143 ;;
+    INT) kill -INT -- "-${pid[$name]}"; expected=130 ;;
+    KILL) kill -KILL "${pid[$name]}"; expected=137 ;;
+  esac
+  wait "${pid[$name]}" 2>/dev/null || status=$?
+  ((status == expected)) || fail "after SIG$signal $name ended with $status, not $expected: $logs/$name.log"
+}
+
+# nothing_runs_or_is_mounted NAME WHEN: within two seconds, as the kernel
+# ends a namespace's processes.
+nothing_runs_or_is_mounted() {
+  local dir=${root[$1]} tries
+  for ((tries = 0; tries < 20; tries++)); do
+    [ -n "$(processes_in "$dir")" ] || break
+    sleep 0.1
+  done
+  ! grep -q " $(dirname "$dir")" /proc/mounts || fail "$2, /proc/mounts shows $dir: $(grep " $dir" /proc/mounts)"
+  [ -z "$(processes_in "$dir")" ] || fail "$2, processes still run in $dir: $(processes_in "$dir" | tr '\n' ' ')"
   [ -c /dev/null ] || fail "$2, the host's /dev/null is no longer a character device"
 }
 
-# host_is_clean ROOT WHEN: nothing of ROOT mounted, running or on disk.
+# host_is_clean NAME WHEN: nothing of NAME's root mounted, running or on disk.
 host_is_clean() {
   nothing_runs_or_is_mounted "$1" "$2"
-  [ ! -e "$1" ] || fail "$2, $1 is still there"
-  [ ! -e "$1.lock" ] || fail "$2, $1.lock is still there"
+  [ ! -e "$(dirname "${root[$1]}")" ] || fail "$2, $(dirname "${root[$1]}") is still there"
+}
+
+# What is in the host's memory and /var/tmp, but for the folders of roots:
+# this test's own are judged one by one.
+host_files() {
+  find /dev/shm /var/tmp -mindepth 1 -maxdepth 1 ! -path '/var/tmp/tolvane-*' | LC_ALL=C sort
+}
+host_gained_nothing() {  # host_gained_nothing WHEN
+  local gained
+  gained=$(comm -13 "$logs/host-before.txt" <(host_files))
+  [ -z "$gained" ] || fail "$1, the host gained: $gained"
+  [ ! -e "/tmp/$marker" ] || fail "$1, the host's /tmp holds what the work in a root wrote"
 }
 
 echo "== What is meant for the inside of a root, on the host"
@@ -101,56 +149,53 @@ if [ -e /opt/qt6-windows ] || [ -e "$logs/cache" ] || [ -e "$logs/faults" ]; the
   fail "a script meant for a root wrote on the host"
 fi
 
-echo "== SIGTERM in the middle of the work"
-start_build "$logs/sigterm.log"
-kill -TERM "$build_pid"
-status=0
-wait "$build_pid" || status=$?
-((status == 143)) || fail "after SIGTERM the root command ended with $status, not 143"
-host_is_clean "$build_root" "After SIGTERM"
-sigterm_root=$build_root
+tools/install-packages.sh mmdebstrap git ccache  # before the snapshot
+host_files >"$logs/host-before.txt"
+echo "== A root command that works beside all others until the test lets it finish"
+start beside --bind "$logs/beside:/out" sh -c 'sleep 600 & while [ ! -e /out/finish ]; do sleep 1; done; kill $!'
+until_stage beside work
 
-echo "== SIGKILL of one of two root commands in the middle of their work"
-# It works until the test lets it finish.
-start_build "$logs/beside.log" --bind "$logs/beside:/out" \
-  sh -c 'sleep 600 & while [ ! -e /out/finish ]; do sleep 1; done; kill $!'
-beside_pid=$build_pid beside_root=$build_root
-start_build "$logs/sigkill.log"
-killed_root=$build_root
-kill -KILL "$build_pid"
-wait "$build_pid" 2>/dev/null || true
-nothing_runs_or_is_mounted "$build_root" "At once after SIGKILL"
-[ -n "$(processes_in "$beside_root")" ] || fail "the root command beside the killed one stopped working"
+for stage in mmdebstrap work; do
+  echo "== SIGTERM, Ctrl+C and SIGKILL while $([ $stage = work ] && echo "the work runs" || echo "mmdebstrap makes the root")"
+  for signal in TERM INT KILL; do start "$stage-$signal"; done
+  for signal in TERM INT KILL; do
+    until_stage "$stage-$signal" "$stage"
+    end "$stage-$signal" "$signal"
+    nothing_runs_or_is_mounted "$stage-$signal" "At once after SIG$signal while $stage"
+    [ "$signal" = KILL ] || host_is_clean "$stage-$signal" "After SIG$signal while $stage"
+  done
+  [ -n "$(processes_in "${root[beside]}")" ] || fail "the root command beside the killed ones stopped working"
+  host_gained_nothing "After the kills while $stage"
+done
 
 echo "== The next root command, run with sudo by a user, writing into the checkout"
 # A host process that names a path in a root's folder, and a folder that
 # looks like a root's: neither is a root's.
 lookalike=/var/tmp/tolvane-trixie.LOOKAL
 mkdir -p "$lookalike"
-touch "$lookalike/notes.txt"
-sh -c 'sleep 600' "$build_root/notes.txt" &
+touch -d '1 hour ago' "$lookalike/notes.txt" "$lookalike"
+sh -c 'sleep 600' "${root[work-KILL]}/notes.txt" &
 reader_pid=$!
 SUDO_UID=65534 SUDO_GID=65534 tools/in-debian-root.sh --bind "$logs/out:/out" sh -c 'mkdir /out/made && touch /out/made/file' \
   >"$logs/next.log" 2>&1 || fail "the next root command failed: $logs/next.log"
+root[next]=$(sed -n 's/^== Debian trixie root in //p' "$logs/next.log")
 owners=$(stat -c '%u:%g %n' "$logs/out" "$logs/out/made" "$logs/out/made/file" | grep -v '^65534:65534 ' || true)
 [ -z "$owners" ] || fail "what the command wrote into the checkout is not the user's: $owners"
-grep -q "^== Cleaning $build_root, left by a run that no longer lives" "$logs/next.log" ||
-  fail "the next root command did not say that it cleaned $build_root: $logs/next.log"
-host_is_clean "$build_root" "After the next root command"
-kill -0 "$reader_pid" 2>/dev/null || fail "the next root command ended a host process that named $build_root"
+# The root commands after a killed one: the next cleans it and says so.
+for killed in mmdebstrap-KILL work-KILL; do
+  grep -q "^== Cleaning $(dirname "${root[$killed]}"), left by a run that no longer lives" "$logs"/work-*.log "$logs/next.log" ||
+    fail "no later root command said that it cleaned $killed's root: $logs"
+  host_is_clean "$killed" "After the next root command"
+done
+kill -0 "$reader_pid" 2>/dev/null || fail "the next root command ended a host process that named a root's path"
 kill "$reader_pid"
 [ -f "$lookalike/notes.txt" ] || fail "the next root command removed $lookalike, which is no root"
 rm -rf "$lookalike"
-[ -d "$beside_root" ] || fail "the next root command removed the live root $beside_root"
+[ -d "${root[beside]}" ] || fail "the next root command removed the live root ${root[beside]}"
 
-echo "== The root command beside the killed one finishes green"
+echo "== The root command beside the killed ones finishes green"
 touch "$logs/beside/finish"
-wait "$beside_pid" || fail "the root command beside the killed one failed: $logs/beside.log"
-host_is_clean "$beside_root" "After it"
-# Every root this test made, and its lock, gone; roots of other commands
-# that run meanwhile are theirs.
-next_root=$(sed -n 's/^== Debian trixie root in //p' "$logs/next.log")
-for root in "$sigterm_root" "$killed_root" "$beside_root" "$next_root"; do
-  host_is_clean "$root" "At the end"
-done
+wait "${pid[beside]}" || fail "the root command beside the killed ones failed: $logs/beside.log"
+for name in "${!root[@]}"; do host_is_clean "$name" "At the end"; done
+host_gained_nothing "At the end"
 echo "== Every kill left the host clean, and nothing of the host was touched"

@@ -3,29 +3,42 @@
 # (tools/in-debian-root.sh, tools/clean-roots.sh, and through
 # tools/platform-zip.sh the archive commands, tools/test-windows.sh and
 # tools/mutants.sh --windows), from the repository's top folder, as root:
-# a fresh, minimal Debian root with a clean clone of this repository's HEAD
-# at /src/tolvane, removed again when the command ends, however it ends.
+# a fresh, minimal Debian root with this repository's HEAD at /src/tolvane,
+# removed again when the command ends, however it ends.
 #   debian_root RELEASE [DIR:/PLACE ...]  makes it: RELEASE 13 (trixie) or
 #                           12 (bookworm); each host DIR (created if missing)
 #                           appears at PLACE inside, to keep a cache or output;
 #                           a DIR in the checkout is handed at the end to the
 #                           user who ran the command with sudo
-#   in_root command ...     runs a command in the clone
+#     debian_root_packages  (array) packages installed as the root is made
+#     debian_root_source    clone (default): a clean clone of HEAD; archive:
+#                           HEAD as its published source archive, no git
+#     debian_root_logs      where mmdebstrap's log is kept when it fails
+#                           (default build-roots/)
+#   in_root command ...     runs a command in the tree, with the caller's
+#                           standard input
 #   in_root_logged LOG command ...  the same, its output in the host file LOG,
-#                           whose end is shown if it fails
+#                           whose end is shown if it fails; ends with the
+#                           command's status
 #   clean_stale_roots       removes the roots of commands that no longer live
+#   TOLVANE_CACHE      the cache folder (default /var/cache/tolvane): the
+#                      Debian packages roots downloaded (tools/deb-cache.sh)
+#                      and the compiler cache (ccache), which every command
+#                      in a root uses through CMake
 #   DEBIAN_MIRROR      where mmdebstrap and apt fetch from; mmdebstrap's
 #                      own default when unset
 #   SOURCE_DATE_EPOCH  passed on to the commands when set
 #
-# A root is /var/tmp/tolvane-RELEASE.XXXXXX. Everything mounted in it and
-# every process that works in it lives in a mount and a PID namespace of
-# the command's own (util-linux's unshare, which every Debian has): the
-# host never sees those mounts, and however the command ends, SIGKILL and
-# the out-of-memory killer included, the kernel ends every process in
-# them and drops every mount with them. Beside the root, ROOT.lock is held
-# (flock) as long as its command lives; a root whose lock is free is a
-# plain folder, which the next command removes.
+# A root's folder is /var/tmp/tolvane-RELEASE.XXXXXX, holding the root
+# itself (root/), mmdebstrap's files (tmp/) and its lock (lock), held
+# (flock) as long as its command lives; a folder whose lock is free is
+# left by a run that was killed, and the next command removes it.
+# Everything mounted in the root and every process that works in it lives
+# in a mount and a PID namespace of the command's own (util-linux's
+# unshare, which every Debian has), with a /dev/shm and a /tmp of its own:
+# the host never sees those mounts, and however the command ends, SIGKILL and the out-of-memory killer included, the
+# kernel ends every process in them and drops every mount with them,
+# memory-backed files included.
 
 # Every command that sources this needs root; it refuses here, before it
 # has deleted or written anything.
@@ -36,6 +49,10 @@
 
 readonly debian_roots_glob='/var/tmp/tolvane-[a-z]*.??????'
 debian_root_outputs=()
+debian_root_cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")
+# The caller's standard input, for the commands in the root: a command
+# started in the background would get /dev/null.
+exec {debian_root_stdin}<&0
 
 debian_root() {
   local release bind
@@ -44,50 +61,77 @@ debian_root() {
     12 | bookworm) release=bookworm ;;
     *) echo "A Debian root is of release 13 or 12, not $1" >&2; exit 2 ;;
   esac
-  tools/install-packages.sh mmdebstrap git
+  tools/install-packages.sh mmdebstrap git ccache
   clean_stale_roots
+  debian_root_folder=$(mktemp -d "/var/tmp/tolvane-$release.XXXXXX")
   # The lock comes first, so that no other command ever takes this root
   # for a stale one.
-  local lock
-  lock=$(mktemp --suffix=.lock "/var/tmp/tolvane-$release.XXXXXX")
-  exec {debian_root_lock}>>"$lock"
+  exec {debian_root_lock}>>"$debian_root_folder/lock"
   flock -n "$debian_root_lock"
-  debian_root_dir=${lock%.lock}
+  debian_root_dir=$debian_root_folder/root
   trap remove_debian_root EXIT
   trap 'exit 129' HUP
   trap 'exit 130' INT
   trap 'exit 143' TERM
-  mkdir -m 755 "$debian_root_dir"  # apt drops to its own user to download
+  chmod 755 "$debian_root_folder"  # apt drops to its own user to download
   start_namespaces
 
   echo "== Debian $release root in $debian_root_dir"
-  local log=$debian_root_dir.log mirror=()
-  [ -z "${DEBIAN_MIRROR:-}" ] || mirror=("$DEBIAN_MIRROR")
-  # mmdebstrap, not debootstrap: a third quicker here (16 s against 23 s
-  # for trixie). What is meant only for the inside of a root looks for the
-  # file the first hook writes; $1 is the root, as mmdebstrap hands it on.
-  # shellcheck disable=SC2016
-  local hooks=(--customize-hook='echo "A Debian root made by tools/debian-root.sh" >"$1/etc/tolvane-root"'
-    --customize-hook='cp /etc/resolv.conf "$1/etc/resolv.conf"')
-  if ! in_namespaces mmdebstrap --variant=minbase --mode=root "${hooks[@]}" \
-    "$release" "$debian_root_dir" "${mirror[@]}" >"$log" 2>&1; then
-    tail -n 20 "$log" >&2
-    echo "mmdebstrap could not make the root (is the Debian archive in reach?);" \
-      "its whole log: $log" >&2
-    exit 1
-  fi
-  rm -f "$log"
+  make_root "$release"
   mount_in_root /proc -t proc proc
   # Slaves: nothing done under the root's /sys and /dev reaches the host's.
+  # /dev/shm is the namespaces' own (start_namespaces).
   mount_in_root /sys --rbind --make-rslave /sys
   mount_in_root /dev --rbind --make-rslave /dev
-  for bind in "${@:2}"; do
+  mount_in_root /tmp -t tmpfs -o mode=1777 tolvane-tmp
+  for bind in "${@:2}" "$debian_root_cache/ccache:/var/cache/ccache"; do
     [[ $bind == ?*:/?* ]] || { echo "A folder to bind is given as DIR:/PLACE, not $bind" >&2; exit 2; }
-    mkdir -p "${bind%%:*}"
-    [[ $(realpath "${bind%%:*}") != "$PWD"/* ]] || debian_root_outputs+=("$(realpath "${bind%%:*}")")
-    mount_in_root "${bind#*:}" --bind "${bind%%:*}"
+    local dir
+    dir=$(realpath -m "${bind%%:*}")
+    mkdir -p "$dir"
+    [[ $dir != "$PWD"/* ]] || debian_root_outputs+=("$dir")
+    mount_in_root "${bind#*:}" --bind "$dir"
   done
-  git clone --quiet "$PWD" "$debian_root_dir/src/tolvane"
+  put_tree_in_root
+}
+
+# mmdebstrap, not debootstrap: a third quicker here (16 s against 23 s
+# for trixie). It installs the packages asked for in the same apt run,
+# from the packages earlier roots downloaded where it can, and copies the
+# host's resolver in itself.
+make_root() {  # make_root RELEASE
+  local log=$debian_root_folder/mmdebstrap.log mirror=() archives=/var/cache/apt/archives
+  [ -z "${DEBIAN_MIRROR:-}" ] || mirror=("$DEBIAN_MIRROR")
+  local packages=(ca-certificates "${debian_root_packages[@]}")
+  # What is meant only for the inside of a root looks for the file the
+  # last hook writes; $1 is the root, as mmdebstrap hands it on.
+  mkdir "$debian_root_folder/tmp"
+  # shellcheck disable=SC2016
+  if ! TMPDIR=$debian_root_folder/tmp in_namespaces mmdebstrap --variant=minbase --mode=root --include="${packages[*]}" \
+    --skip=essential/unlink --skip=cleanup/apt/cache \
+    --setup-hook="mkdir -p \"\$1$archives\" && '$PWD/tools/deb-cache.sh' fill '$debian_root_cache/debs' \"\$1$archives\"" \
+    --customize-hook='echo "A Debian root made by tools/debian-root.sh" >"$1/etc/tolvane-root"' \
+    "$1" "$debian_root_dir" "${mirror[@]}" >"$log" 2>&1; then
+    local kept=${debian_root_logs:-$PWD/build-roots}
+    mkdir -p "$kept"
+    cp "$log" "$kept/mmdebstrap.log"
+    [[ $kept != "$PWD"/* ]] || debian_root_outputs+=("$kept")
+    tail -n 20 "$log" >&2
+    echo "mmdebstrap could not make the root (is the Debian archive in reach?);" \
+      "its whole log: $kept/mmdebstrap.log" >&2
+    exit 1
+  fi
+}
+
+# HEAD as a clean clone, or as the source archive a distribution's builder
+# meets, outside any git repository.
+put_tree_in_root() {
+  if [ "${debian_root_source:-clone}" = archive ]; then
+    mkdir -p "$debian_root_dir/src"
+    git archive --format=tar --prefix=tolvane/ HEAD | tar -x -C "$debian_root_dir/src"
+  else
+    git clone --quiet "$PWD" "$debian_root_dir/src/tolvane"
+  fi
 }
 
 mount_in_root() {  # mount_in_root PLACE mount-arguments ...
@@ -97,11 +141,14 @@ mount_in_root() {  # mount_in_root PLACE mount-arguments ...
 
 # The namespaces' first process: the namespaces last as long as it does,
 # and it as long as this command, whose death ends it (setpriv's
-# parent-death signal, then unshare's own for its child).
+# parent-death signal, then unshare's own for its child). Their /dev/shm
+# is memory of their own, freed with them, so that nothing made there can
+# outlive the command in the host's memory; so is the root's /tmp.
 start_namespaces() {
   local ready
   exec {ready}< <(exec setpriv --pdeathsig KILL -- unshare --mount --propagation private \
-    --pid --fork --kill-child --mount-proc -- sh -c 'echo ready; exec sleep infinity')
+    --pid --fork --kill-child --mount-proc -- sh -c \
+    'mount -t tmpfs -o mode=1777 tolvane-shm /dev/shm && echo ready; exec sleep infinity')
   debian_root_keeper=$!
   read -r -u "$ready" _ || { echo "Could not make the root's namespaces (unshare)" >&2; exit 1; }
   exec {ready}<&-
@@ -116,8 +163,9 @@ in_namespaces() {
 
 # in_background command ...: runs it as a child this shell waits for, so
 # that a signal reaches the traps at once, not after a build of an hour.
+# It reads what the caller gave this command.
 in_background() {
-  "$@" &
+  "$@" <&"$debian_root_stdin" &
   wait "$!"
 }
 
@@ -127,31 +175,40 @@ remove_debian_root() {
   # The namespaces end, with every process and mount in them.
   [ -z "${debian_root_keeper:-}" ] || kill -KILL "$debian_root_keeper" 2>/dev/null || true
   wait 2>/dev/null || true
-  remove_root "$debian_root_dir" || status=1
+  # What the root downloaded serves the next one.
+  [ ! -d "$debian_root_dir/var/cache/apt/archives" ] ||
+    tools/deb-cache.sh keep "$debian_root_cache/debs" "$debian_root_dir/var/cache/apt/archives" ||
+    echo "The root's packages could not be kept for the next root" >&2
+  remove_root "$debian_root_folder" || status=1
   give_outputs_to_user
   exit "$status"
 }
 
 clean_stale_roots() {
-  local lock root fd
-  for lock in $debian_roots_glob.lock; do
-    [ -f "$lock" ] || continue
-    root=${lock%.lock}
-    # A lock this new without its root is a command that is making both.
-    [ -d "$root" ] || [ -n "$(find "$lock" -mmin +1)" ] || continue
-    exec {fd}<"$lock"
-    if flock -n "$fd"; then
-      echo "== Cleaning $root, left by a run that no longer lives"
-      remove_root "$root" || exit 1
+  local folder lock fd
+  for folder in $debian_roots_glob; do
+    [ -d "$folder" ] || continue
+    lock=$folder/lock
+    # A folder of the tools before the lock moved in: its lock is beside.
+    [ -e "$lock" ] || [ ! -e "$folder.lock" ] || lock=$folder.lock
+    if [ ! -e "$lock" ]; then
+      # Empty and a minute old: a command killed as it began. Anything
+      # else without a lock is no root's.
+      [ -n "$(find "$folder" -maxdepth 0 -empty -mmin +1)" ] || continue
+    else
+      exec {fd}<"$lock"
+      flock -n "$fd" || { exec {fd}<&-; continue; }
+      exec {fd}<&-
     fi
-    exec {fd}<&-
+    echo "== Cleaning $folder, left by a run that no longer lives"
+    remove_root "$folder" || exit 1
   done
 }
 
-# Removes ROOT and its lock. Nothing is mounted in it on the host, so the
+# Removes a root's FOLDER. Nothing is mounted in it on the host, so the
 # deletion cannot reach beyond it; processes that the kernel is still
 # ending may hold it for a moment.
-remove_root() {  # remove_root ROOT
+remove_root() {  # remove_root FOLDER
   local tries
   for ((tries = 0; tries < 10; tries++)); do
     rm -rf --one-file-system "$1" 2>/dev/null && break
@@ -180,16 +237,22 @@ give_outputs_to_user() {
 in_root() {
   local passed=()
   [ -z "${SOURCE_DATE_EPOCH:-}" ] || passed=("SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH")
+  # Every build in a root compiles through the shared compiler cache, but
+  # for the second build that proves an archive the same, which turns it
+  # off (tools/rebuild-elsewhere.sh).
   in_namespaces chroot "$debian_root_dir" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "${passed[@]}" \
+    CCACHE_DIR=/var/cache/ccache CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache \
     sh -c 'cd /src/tolvane && exec "$@"' command "$@"
 }
 
 in_root_logged() {
   mkdir -p "$(dirname "$1")"
-  in_root "${@:2}" >"$1" 2>&1 || {
+  local status=0
+  in_root "${@:2}" >"$1" 2>&1 || status=$?
+  ((status == 0)) || {
     tail -n 40 "$1" >&2
     echo "Failed: ${*:2}; its whole log: $1" >&2
-    exit 1
+    exit "$status"
   }
 }

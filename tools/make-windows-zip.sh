@@ -5,10 +5,17 @@
 # built twice to prove it the same; beside it the exact source of its Qt
 # and of Tolvane, and the logs (tools/platform-zip.sh). Run as root on
 # Debian 12 or 13.
-# Usage: tools/make-windows-zip.sh   (TOLVANE_CACHE, DEBIAN_MIRROR and
-#   SOURCE_DATE_EPOCH as for tools/platform-zip.sh)
+# Usage: tools/make-windows-zip.sh [--with-tests]   (TOLVANE_CACHE,
+#   DEBIAN_MIRROR and SOURCE_DATE_EPOCH as for tools/platform-zip.sh)
+#   --with-tests  then, in the same root, the test suite cross-built and
+#                 run under Wine, as tools/test-windows.sh runs it
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 source tools/platform-zip.sh
-make_platform_zip windows "$PWD/build-win64"
+if [ "${1:-}" = --with-tests ]; then
+  make_platform_zip windows "$PWD/build-win64" tools/windows/test-packages.txt
+  windows_suite "$PWD/build-win64/logs"
+else
+  make_platform_zip windows "$PWD/build-win64"
+fi

@@ -11,35 +11,37 @@
 # Into OUT_DIR go the archive, the exact source of its Qt (qt-source/)
 # where it has one, Tolvane's own source (tolvane-source.tar.gz) and the
 # log of every step (logs/).
-#   platform_root TARGET OUT_DIR [VARIABLE=VALUE ...]
-#     makes the root with TARGET's packages and Qt, OUT_DIR at /out there
-#     and the logs in OUT_DIR/logs; the settings are the environment
-#     tools/qt/build-qt.sh needs
-#   make_platform_zip TARGET OUT_DIR [VARIABLE=VALUE ...]  the archive
+#   platform_root TARGET OUT_DIR [PACKAGE_LIST ...]
+#     makes OUT_DIR afresh and the root with TARGET's packages (and those
+#     of each further PACKAGE_LIST file) and Qt, OUT_DIR at /out there and
+#     the logs in OUT_DIR/logs
+#   make_platform_zip TARGET OUT_DIR [PACKAGE_LIST ...]  the archive, in a
+#     root with those further packages, which it leaves for more work
+#   windows_suite LOG_DIR  the test suite cross-built for Windows and run
+#     under Wine, in a root with tools/windows/test-packages.txt
 #   TOLVANE_CACHE      the cache folder (default /var/cache/tolvane)
 #   DEBIAN_MIRROR      as for tools/in-debian-root.sh
 #   SOURCE_DATE_EPOCH  the dates inside; the commit's date when unset
 source tools/debian-root.sh
 
 platform_root() {
-  local target=$1 out=$2 cache=${TOLVANE_CACHE:-/var/cache/tolvane} packages
+  local target=$1 out=$2 cache
+  cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")
   [ -f "tools/$target/packages.txt" ] || { echo "No platform $target: no tools/$target/packages.txt" >&2; exit 2; }
   # The root and its packages take about 4 GB; whether Qt is to be built,
   # and the room for it, only its key tells (tools/qt/build-qt.sh).
   tools/need-free-space.sh 5 /var/tmp "$cache"
+  rm -rf "$out"
   mkdir -p "$out/logs"
-  debian_root 13 "$cache:/var/cache/tolvane" "$cache/debs:/var/cache/apt/archives" "$out:/out"
-  echo "== Installing the compilers and the tools they need"
-  mapfile -t packages < <(grep -v '^#' "tools/$target/packages.txt")
-  in_root_logged "$out/logs/packages.log" tools/install-packages.sh "${packages[@]}"
+  # The compilers and the tools they need come with the root.
+  mapfile -t debian_root_packages < <(grep -hv '^#' "tools/$target/packages.txt" "${@:3}")
+  debian_root_logs=$out/logs
+  debian_root 13 "$cache:/var/cache/tolvane" "$out:/out"
   if has_own_qt "$target"; then
-    in_root env "${@:3}" tools/qt/build-qt.sh "$target" /var/cache/tolvane
-    # This command builds against that Qt until it ends: held, so that no
-    # other run's pruning removes it meanwhile.
-    local entry
-    entry=$(in_root readlink "/opt/qt6-$target")
-    exec {qt_entry_lock}>>"$cache/qt/$(basename "$entry").lock"
-    flock -s "$qt_entry_lock"
+    # This command builds against that Qt until it ends: build-qt.sh leaves
+    # it and its source held by a process in the root's namespaces, which
+    # end with this command, so that no other run's pruning removes them.
+    in_root tools/qt/build-qt.sh "$target" /var/cache/tolvane
   fi
 }
 
@@ -52,7 +54,6 @@ make_platform_zip() {
   local target=$1 out=$2
   SOURCE_DATE_EPOCH=$(tools/release-date.sh)
   export SOURCE_DATE_EPOCH
-  rm -rf "$out"
   echo "== For $target from $(git log -1 --format='%h %s' | cut -c1-60) (uncommitted changes are left out)"
   platform_root "$target" "$out" "${@:3}"
   echo "== Building Tolvane for $target"
@@ -68,4 +69,12 @@ make_platform_zip() {
   echo "== Building it again elsewhere, to compare"
   in_root_logged "$out/logs/elsewhere.log" tools/rebuild-elsewhere.sh "/build/$target" --preset "$target"
   echo "== The same archive, byte for byte, when built elsewhere"
+}
+
+windows_suite() {
+  echo "== Building the tests for Windows"
+  in_root_logged "$1/suite-build.log" sh -c \
+    'cmake --preset windows-tests -B /build/tests && cmake --build /build/tests'
+  echo "== Running them under Wine"
+  in_root ctest --test-dir /build/tests --output-on-failure --no-tests=error
 }

@@ -9,8 +9,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 
+# A build that compiles through ccache (CMake takes the launcher from the
+# environment, as CI sets it) needs it installed.
+launcher=()
+[ "${CMAKE_CXX_COMPILER_LAUNCHER:-}" != ccache ] || launcher=(ccache)
 tools/install-packages.sh cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev \
-  dpkg-dev zip "$@"
+  dpkg-dev zip "${launcher[@]}" "$@"
 
 # shellcheck disable=SC2086 # CMAKE_ARGS is a list of words
 [ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-}

@@ -49,3 +49,15 @@ set(platform_folder windows)
 # The manual with Windows line ends, as Windows editors expect.
 set(readme_line_end crlf)
 include(packaging/QtArchive.cmake)
+# The readme names the qt6-base version these DLLs are built from: that of
+# the source kept with the Qt (tools/qt/build-qt.sh).
+file(GLOB qt_dsc ${QT6_INSTALL_PREFIX}/licensing/source/qt6-base_*.dsc)
+list(LENGTH qt_dsc count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "No one qt6-base .dsc in ${QT6_INSTALL_PREFIX}/licensing/source")
+endif()
+file(STRINGS ${qt_dsc} qt6_base_version REGEX "^Version: ")
+string(REGEX REPLACE "^Version: " "" qt6_base_version "${qt6_base_version}")
+add_custom_command(OUTPUT ${readme} APPEND
+  COMMAND sed -i "s/@qt6_base_version@/${qt6_base_version}/" ${readme}
+  DEPENDS ${qt_dsc})

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Inside a Debian 13 root: makes sure Qt for TARGET (the name of one of the
-# tools/qt/*.options files), built from the one Debian qt6-base source
-# version pinned below, is at /opt/qt6-TARGET. A build takes half an hour
-# or more on two cores, so it is kept in the cache, keyed by all that shapes
+# Inside a Debian root: makes sure Qt for TARGET (the name of one of the
+# tools/qt/*.options files), built from Debian 13's qt6-base source, is at
+# /opt/qt6-TARGET: of the version pinned below while Debian's archive
+# offers it, else of the newest it offers. A build takes half an hour or
+# more on two cores, so it is kept in the cache, keyed by all that shapes
 # it and nothing else (qt_key_inputs): the source version, the configure
 # options, the toolchain file, the compiler and the Debian packages built
-# into the result. Only a finished build ever gets its key's name; a run
-# removes the entries its key replaces and those no target names any more.
+# into the result. The cache's rules (which run makes an entry, which
+# waits for it, what is held and what pruned) are in tools/qt/cache.sh;
+# the entry and its source stay held until the command that made the root
+# ends, which builds against them after this script.
 # A target may change that source with tools/qt/TARGET.patch (patch -p1 in
 # qtbase), which then is part of the key and of the source kept.
 # Beside Qt, the entry keeps in licensing/ the exact source files, from which
@@ -21,9 +24,10 @@ cd "$(dirname "$0")/../.."
     "run tools/make-windows-zip.sh" >&2
   exit 2
 }
-# The Qt of every archive, changed only by a commit: Debian 13's qt6-base.
-readonly version=6.8.2+dfsg-9+deb13u2
-readonly package=qt6-base_$version
+source tools/qt/cache.sh
+# A qt6-base version to build instead of the newest, for as long as
+# Debian's archive offers it; empty: the newest.
+readonly pinned_version=
 target=$1 cache=$2
 prefix=/opt/qt6-$target
 options_file=tools/qt/$target.options
@@ -39,6 +43,25 @@ toolchain=$(printf '%s\n' "${options[@]}" | sed -n 's/^-DCMAKE_TOOLCHAIN_FILE=//
 read -ra built_in <<<"$(sed -n 's/^# built in: //p' "$options_file")"
 # Raised when what a cache entry holds beside Qt changes (licensing/).
 readonly entry_format=1
+
+# apt offers source packages once every archive it installs from has its
+# deb-src line.
+offer_sources() {
+  grep -q '^deb-src' /etc/apt/sources.list && return
+  local lines
+  lines=$(sed -n 's/^deb /deb-src /p' /etc/apt/sources.list)
+  printf '%s\n' "$lines" >>/etc/apt/sources.list
+  apt-get update -qq || { echo "apt cannot reach the Debian archive" >&2; exit 1; }
+}
+offer_sources
+mapfile -t offered < <(apt-cache showsrc --only-source qt6-base | sed -n 's/^Version: //p')
+version=$(qt_choose_version "$pinned_version" "${offered[@]}")
+readonly version package=qt6-base_$version
+if [ "$version" = "$pinned_version" ]; then
+  echo "== Qt from qt6-base $version, as pinned in $0"
+else
+  echo "== Qt from qt6-base $version, the newest in Debian's archive"
+fi
 
 # What the build is made from, one item a line: comments in the options and
 # the toolchain file, and this script's own text, shape nothing.
@@ -63,89 +86,33 @@ entry=$cache/qt/$key
 source_dir=$cache/qt-source/$package
 mkdir -p "$cache/qt" "$cache/qt-source"
 
-# What a run makes is named NAME.partial.XXXXXX until it is whole, and
-# removed when the run ends before that, by an error or a signal. Beside
-# it, its .lock is held as long as the run lives: runs in other roots see
-# neither this run's processes nor its PIDs, only its locks.
-partials=()
+# This run holds the source and the entry from here until its command
+# ends, whether it finds, makes or waits for them.
+cache_hold "$source_dir"
+cache_hold "$entry"
+cache_keep_held
+
 build_group=
 end_run() {
   [ -z "$build_group" ] || kill -TERM -- "-$build_group" 2>/dev/null || true
-  rm -rf "${partials[@]}"
+  cache_drop_partials
 }
 trap end_run EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
-new_partial() {  # new_partial NAME: sets made_partial
-  made_partial=$(mktemp -d "$1.partial.XXXXXX")
-  chmod 755 "$made_partial"
-  partials+=("$made_partial" "$made_partial.lock")
-  exec {partial_lock}>>"$made_partial.lock"
-  flock -n "$partial_lock"
-}
-# publish PARTIAL FINAL: gives the partial its final name, never into or
-# over another run's.
-publish() {
-  [ ! -e "$2" ] || { echo "$2 appeared while this run made it; keeping that one" >&2; return; }
-  mv -T "$1" "$2"
-}
-
-# Removes from the cache what no key names any more and no run holds (its
-# .lock): this target's entries (and failure logs) of other keys once they
-# are a day older than its newest (another branch may still build against
-# one), those of targets that are gone, source versions no longer pinned,
-# and the partials of runs that no longer live. Another target's old
-# entries go when that target is next built.
-prune_cache() {
-  local path name newest
-  newest=$(find "$cache/qt" -maxdepth 1 -name "$target-*" ! -name '*.lock' -printf '%T@\n' |
-    sort -n | tail -n 1)
-  for path in "$cache"/qt/* "$cache"/qt-source/*; do
-    [ -e "$path" ] || continue
-    name=$(basename "$path")
-    [[ $name != *.lock ]] || continue
-    if [[ $name == *.partial.* ]]; then
-      :  # its run's lock tells whether it lives
-    elif [[ $path == "$cache"/qt-source/* ]]; then
-      [ "$name" != "$package" ] || continue
-    elif [ -f "tools/qt/${name%%-*}.options" ]; then
-      [[ ${name%%-*} == "$target" && $name != "$key" && $name != "$key"-*.log ]] || continue
-      (($(stat -c %Y "$path") + 86400 < ${newest%.*})) || continue
-    fi
-    remove_unheld "$path"
-  done
-}
-
-remove_unheld() {  # remove_unheld PATH: unless a run holds PATH.lock
-  local lock
-  exec {lock}>>"$1.lock"
-  if flock -n "$lock"; then
-    echo "== Removing $1 from the cache: no key names it any more"
-    rm -rf "$1" "$1.lock"
-  fi
-  exec {lock}>&-
-}
 
 fetch_source() {
-  new_partial "$source_dir"
-  local into=$made_partial
-  if ! grep -q '^deb-src' /etc/apt/sources.list; then
-    local mirror
-    mirror=$(sed -n 's/^deb \([^ ]*\) trixie main$/\1/p' /etc/apt/sources.list | head -n 1)
-    printf '%s\n' "deb-src $mirror trixie main" "deb-src $mirror trixie-updates main" \
-      >>/etc/apt/sources.list
-    apt-get update -qq || { echo "apt cannot reach the Debian archive" >&2; exit 1; }
-  fi
+  cache_new_partial "$source_dir"
+  local into=$made_partial log
+  log=$(mktemp)
   chown _apt "$into"
-  (cd "$into" && apt-get source --download-only -qq "qt6-base=$version") >"$into.log" 2>&1 || {
-    cat "$into.log" >&2
-    echo "Debian's archive does not have qt6-base $version (any more). Put its .dsc," \
-      ".orig.tar.xz and .debian.tar.xz in $source_dir, or pin another version" \
-      "in $0 by a commit." >&2
+  (cd "$into" && apt-get source --download-only -qq "qt6-base=$version") >"$log" 2>&1 || {
+    cat "$log" >&2
+    echo "apt could not download qt6-base $version, which Debian's archive offers" >&2
     exit 1
   }
-  rm -f "$into.log"
-  publish "$into" "$source_dir"
+  rm -f "$log"
+  cache_publish "$into" "$source_dir"
 }
 
 # run_logged WHAT LOG command ...: prints progress each minute; on failure the
@@ -193,7 +160,7 @@ build_qt() (
   run_logged configuring configure.log cmake -S qtbase -B qt-build "${options[@]}"
   run_logged compiling build.log cmake --build qt-build
   cmake --install qt-build >install.log
-  new_partial "$entry"
+  cache_new_partial "$entry"
   partial=$made_partial
   cp -a "$prefix/." "$partial/"
   echo "$key_inputs" >"$partial/key-inputs.txt"
@@ -220,18 +187,15 @@ build_qt() (
       sed 's/^/  /' "$toolchain"
     fi
   } >"$partial/licensing/qt-source.txt"
-  publish "$partial" "$entry"
+  cache_publish "$partial" "$entry"
   rm -rf "$work"
   echo "== Qt built in $((SECONDS - start)) s; kept in $entry"
 )
 
-[ -f "$source_dir/$package.dsc" ] || fetch_source
-if [ -d "$entry" ]; then
-  echo "== Qt $version for $target from the cache: $entry"
-else
-  build_qt
-fi
-prune_cache
+cache_make "$source_dir" fetch_source
+[ ! -d "$entry" ] || echo "== Qt $version for $target from the cache: $entry"
+cache_make "$entry" build_qt
+cache_prune "$cache" "$target" "$key" "$package"
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
 ln -s "$entry" "$prefix"
