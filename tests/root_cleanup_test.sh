@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that what is meant for the inside of a Debian root refuses on the
-# host, then kills root commands (tools/in-debian-root.sh) while mmdebstrap
+# host, and that every root command refuses a user without sudo before it
+# deletes or writes anything; then kills root commands (tools/in-debian-root.sh) while mmdebstrap
 # makes their root and while their work runs, each way a command ends:
 # SIGTERM, Ctrl+C (SIGINT to its process group) and SIGKILL (as the
 # out-of-memory killer ends one). Whatever the stage and the signal:
@@ -14,7 +15,8 @@
 #   name a path in a root, and a folder in /var/tmp that merely looks like
 #   a root's.
 # Also checks that what a root command writes into the checkout belongs to
-# the user who ran it with sudo. Run as root; makes nine roots, up to seven
+# the user who ran it with sudo, that it binds folders given by relative
+# paths, and that the command in the root reads the caller's input. Run as root; makes nine roots, up to seven
 # at once (a few minutes). Logs in build-roots-test/.
 # Usage: tests/root_cleanup_test.sh
 set -euo pipefail
@@ -32,7 +34,7 @@ commands=()
 end_commands() {
   local pid
   for pid in "${commands[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  rm -rf "${lookalike:-}"
+  rm -rf "${lookalike:-}" "${user_checkout:-}"
 }
 trap end_commands EXIT
 fail() {
@@ -149,6 +151,28 @@ if [ -e /opt/qt6-windows ] || [ -e "$logs/cache" ] || [ -e "$logs/faults" ]; the
   fail "a script meant for a root wrote on the host"
 fi
 
+echo "== Every root command refuses a user before it deletes or writes anything"
+# A checkout of the user's own, with the last results in it.
+user_checkout=$(mktemp -d)
+git ls-files -z | xargs -0 cp --parents -t "$user_checkout"
+results=(build-win64/tolvane.zip build-win64/tests/logs/log build-win64/mutants/logs/log build-web/tolvane.zip)
+for result in "${results[@]}"; do mkdir -p "$user_checkout/${result%/*}"; touch "$user_checkout/$result"; done
+chown -R 65534:65534 "$user_checkout"
+for command in "tools/make-windows-zip.sh --with-tests" tools/make-web-zip.sh tools/test-windows.sh \
+  "tools/mutants.sh --windows" "tools/in-debian-root.sh true" tools/clean-roots.sh; do
+  read -ra words <<<"$command"
+  status=0
+  (cd "$user_checkout" && setpriv --reuid=65534 --regid=65534 --clear-groups "${words[@]}") \
+    >"$logs/as-user.log" 2>&1 || status=$?
+  if ((status != 1)) || ! grep -q 'run it with sudo' "$logs/as-user.log"; then
+    fail "$command did not refuse a user plainly (status $status): $(cat "$logs/as-user.log")"
+  fi
+  for result in "${results[@]}"; do
+    [ -e "$user_checkout/$result" ] || fail "$command, refused to a user, deleted $result first"
+  done
+done
+rm -rf "$user_checkout"
+
 tools/install-packages.sh mmdebstrap git ccache  # before the snapshot
 host_files >"$logs/host-before.txt"
 echo "== A root command that works beside all others until the test lets it finish"
@@ -176,9 +200,14 @@ mkdir -p "$lookalike"
 touch -d '1 hour ago' "$lookalike/notes.txt" "$lookalike"
 sh -c 'sleep 600' "${root[work-KILL]}/notes.txt" &
 reader_pid=$!
-SUDO_UID=65534 SUDO_GID=65534 tools/in-debian-root.sh --bind "$logs/out:/out" sh -c 'mkdir /out/made && touch /out/made/file' \
+# Given its folders as relative paths, and input on its standard input.
+cache=$(realpath --relative-to=. "${TOLVANE_CACHE:-/var/cache/tolvane}")
+echo "from the caller" | SUDO_UID=65534 SUDO_GID=65534 TOLVANE_CACHE=$cache \
+  tools/in-debian-root.sh --bind "${logs#"$PWD"/}/out:/out" sh -c 'mkdir /out/made && cat >/out/made/file' \
   >"$logs/next.log" 2>&1 || fail "the next root command failed: $logs/next.log"
 root[next]=$(sed -n 's/^== Debian trixie root in //p' "$logs/next.log")
+[ "$(cat "$logs/out/made/file" 2>/dev/null)" = "from the caller" ] ||
+  fail "the command in the root did not read the caller's input into the folder bound by a relative path"
 owners=$(stat -c '%u:%g %n' "$logs/out" "$logs/out/made" "$logs/out/made/file" | grep -v '^65534:65534 ' || true)
 [ -z "$owners" ] || fail "what the command wrote into the checkout is not the user's: $owners"
 # The root commands after a killed one: the next cleans it and says so.

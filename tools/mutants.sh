@@ -2,52 +2,101 @@
 # Plants each fault of tools/mutants.txt, one at a time, in a scratch copy
 # of the checkout, builds it and runs the checks that must catch it. Each
 # fault is reported as
-#   caught      the checks fail on it (the failing tests are named),
-#   SURVIVED    the checks pass with it,
-#   not judged  the build fails with it, or the machinery of the checks
-#               does (a program missing, Wine not starting, the second
-#               build of the archive failing): only a test that fails on
-#               what it checks catches a fault.
-# A failure of the machinery stops the run with an error. Every fault's
-# log is kept, in build-mutants/ (with --windows, build-win64/mutants/faults).
+#   caught           the checks fail on what they check (the failing tests
+#                    are named),
+#   SURVIVED         the checks pass with it,
+#   could not build  the build fails with it, so nothing checked it,
+#   not judged       the machinery of the checks fails (a program missing,
+#                    Wine not starting, the second build of the archive
+#                    failing): only a test that fails on what it checks
+#                    catches a fault.
+# A fault not judged stops the run with an error; the run ends with 0 when
+# every fault is caught, 1 when one survived or could not build, 2 when it
+# could not judge them (the machinery, a fault that cannot be planted, the
+# checks failing with no fault). Every fault's log is kept, in
+# build-mutants/ (with --windows, build-win64/mutants/faults).
 # Run by hand (about 20 minutes; with --windows, as root, about 45):
-#   tools/mutants.sh [--windows] [list]
-#   --windows    in a Debian 13 root: the suite cross-built for Windows and
-#                run under Wine, and the Windows archive built twice
+#   tools/mutants.sh [--windows] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]
+#   --tests REGEX  only the tests whose names match REGEX (ctest -R) check
+#                  each fault, e.g. '^(Tables|ConvHex|Commands)\.' for the
+#                  generator's (the Windows archive is built all the same)
+#   -DNAME=VALUE   configures the scratch copy's suite so, e.g.
+#                  -DTOLVANE_WITH_WINDOW=OFF: the generator alone, built in
+#                  seconds (a fault of the window then survives)
+#   --logs DIR     the logs there instead (not with --windows)
+#   --windows      in a Debian 13 root: the suite cross-built for Windows and
+#                  run under Wine, and the Windows archive built twice
 #   --in-windows-root LIST LOG_DIR  (what --windows runs there)
 # A fault tagged "archive" is one of the archives' reproducibility: on
 # Linux the package test catches it, for Windows the archive is built,
 # packed and built again elsewhere. One tagged "linux" concerns the Linux
 # packages only.
+# The scratch copy is configured and built from nothing, always in the same
+# folder (build-mutants-scratch/copy, one run at a time): where
+# CMAKE_CXX_COMPILER_LAUNCHER names ccache, its objects come back from the
+# cache with the same absolute paths a plain build has, so the package
+# test still finds the cached build the same as its second one, which
+# ccache's relative paths (CCACHE_BASEDIR) would change.
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
-platform=linux configure=(-G Ninja) logs=$PWD/build-mutants
-case "${1:-}" in
-  --windows)
-    source tools/platform-zip.sh
-    out=$PWD/build-win64/mutants
-    rm -rf "$out"
-    platform_root windows "$out"
-    in_root_logged "$out/logs/wine.log" tools/install-packages.sh googletest wine wine64 fonts-dejavu-core
-    cp "${2:-tools/mutants.txt}" "$out/mutants.txt"
-    status=0
-    in_root tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults || status=$?
-    echo "The faults' logs on this machine: $out/faults"
-    exit "$status" ;;
-  --in-windows-root)
-    [ -f /etc/tolvane-root ] ||
-      { echo "--in-windows-root is what --windows runs inside its Debian root, not on the host" >&2; exit 2; }
-    platform=windows configure=(--preset windows-tests) logs=$3
-    shift ;;
-  *) tools/setup.sh >/dev/null ;;  # the packages the suite needs
-esac
-list=$(realpath "${1:-tools/mutants.txt}")
-rm -rf "$logs"
-mkdir -p "$logs"
+platform=linux configure=(-G Ninja) logs=$PWD/build-mutants list=tools/mutants.txt
+windows='' tests='' given_logs='' forwarded=()
+usage() {
+  echo "Usage: tools/mutants.sh [--windows] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]" >&2
+  exit 2
+}
+while (($#)); do
+  case $1 in
+    --windows) windows=yes ;;
+    --in-windows-root)
+      [ -f /etc/tolvane-root ] ||
+        { echo "--in-windows-root is what --windows runs inside its Debian root, not on the host" >&2; exit 2; }
+      (($# >= 3)) || usage
+      platform=windows configure=(--preset windows-tests) list=$2 logs=$3
+      shift 2 ;;
+    --tests) (($# >= 2)) || usage; tests=$2 forwarded+=("$1" "$2"); shift ;;
+    --logs) (($# >= 2)) || usage; given_logs=$(realpath "$2"); shift ;;
+    -D?*) configure+=("$1") forwarded+=("$1") ;;
+    -*) usage ;;
+    *) list=$1 ;;
+  esac
+  shift
+done
+if [ -n "$windows" ]; then
+  [ -z "$given_logs" ] || usage
+  source tools/platform-zip.sh  # refuses a user before anything is deleted
+  out=$PWD/build-win64/mutants
+  # The list is read before platform_root makes $out afresh.
+  faults=$(cat "$list")
+  platform_root windows "$out" tools/windows/test-packages.txt
+  echo "$faults" >"$out/mutants.txt"
+  status=0
+  in_root tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults "${forwarded[@]}" || status=$?
+  echo "The faults' logs on this machine: $out/faults"
+  exit "$status"
+fi
+[[ $platform == windows ]] || tools/setup.sh >/dev/null  # the packages the suite needs
+logs=${given_logs:-$logs}
+list=$(realpath "$list")
+[ -f "$list" ] || { echo "No list of faults $list" >&2; exit 2; }
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+mkdir -p build-mutants-scratch
+exec {lock}>build-mutants-scratch/lock
+flock -n "$lock" || { echo "Another tools/mutants.sh runs in this checkout" >&2; exit 2; }
+scratch=$PWD/build-mutants-scratch/copy
+verdict=''
+# Whatever stops the run but a verdict on its faults ends it with 2.
+# shellcheck disable=SC2317 # run by the trap
+finish() {
+  local status=$?
+  rm -rf "$scratch" || true
+  ((status == 0)) || [[ $status == 1 && -n $verdict ]] || status=2
+  exit "$status"
+}
+trap finish EXIT
+rm -rf "$logs" "$scratch"
+mkdir -p "$logs" "$scratch"
 git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$scratch"
 ln -s "$PWD/.git" "$scratch/.git"  # the packages take their date from the commit
 cd "$scratch"
@@ -55,8 +104,9 @@ export QT_QPA_PLATFORM=offscreen
 
 # What the checks print when they could not run at all, rather than fail on
 # what they check: a program the shell or ctest cannot find, a Wine that
-# does not start, tools/windows/wine-run.sh's own refusals.
-readonly machinery_failed='command not found|: not found$|Unable to find executable|\*\*\*Not Run|^wine: (could not|cannot|failed to)|^wine-run.sh: '
+# does not start, tools/windows/wine-run.sh's own refusals, the package
+# test's second build failing.
+readonly machinery_failed='command not found|: not found$|Unable to find executable|\*\*\*Not Run|^wine: (could not|cannot|failed to)|^wine-run.sh: |^packages_test.sh: '
 
 # Each check writes to the log LOG and returns 0 when it passes, 1 when it
 # fails on what it checks (naming in $failed what failed), 2 when the build
@@ -64,7 +114,8 @@ readonly machinery_failed='command not found|: not found$|Unable to find executa
 suite_check() {  # suite_check LOG
   cmake --build build >>"$1" 2>&1 || return 2
   # The first failing test decides; the rest would take minutes a fault.
-  ctest --test-dir build --output-on-failure --stop-on-failure >>"$1" 2>&1 && return 0
+  ctest --test-dir build --output-on-failure --stop-on-failure --no-tests=error \
+    ${tests:+--tests-regex "$tests"} >>"$1" 2>&1 && return 0
   if grep -Eq "$machinery_failed" "$1"; then
     failed=$(grep -Em 1 "$machinery_failed" "$1")
     return 3
@@ -99,40 +150,41 @@ checks() {  # checks TAG LOG
 }
 
 cmake -S . -B build "${configure[@]}" >"$logs/no-fault.log" 2>&1 ||
-  { echo "The scratch copy could not be configured; see $logs/no-fault.log" >&2; exit 1; }
+  { echo "The scratch copy could not be configured; see $logs/no-fault.log" >&2; exit 2; }
 for tag in suite archive; do
   [[ $tag == suite || $platform == windows ]] || continue
   status=0
   checks "$tag" "$logs/no-fault.log" || status=$?
-  ((status == 0)) || { echo "The checks fail without any fault planted; see $logs/no-fault.log" >&2; exit 1; }
+  ((status == 0)) || { echo "The checks fail without any fault planted; see $logs/no-fault.log" >&2; exit 2; }
 done
 
-caught=0 survived=0 unjudged=0 total=0 skipped=0
+caught=0 survived=0 unbuilt=0 total=0 skipped=0
 while IFS='|' read -r file find replace meaning tag; do
   [[ -z "$file" || "$file" == \#* ]] && continue
   if [[ $tag == linux && $platform != linux ]]; then
-    skipped=$((skipped + 1)); echo "skipped     $meaning (Linux packages only)"; continue
+    skipped=$((skipped + 1)); echo "skipped          $meaning (Linux packages only)"; continue
   fi
   total=$((total + 1))
   log=$logs/$(printf '%02d' "$total")-$(tr -c 'A-Za-z0-9\n' - <<<"$meaning" | cut -c1-50).log
   echo "Fault: $meaning ($file)" >"$log"
   cp "$file" "$file.orig"
   FIND=$find REPLACE=$replace perl -0pi -e 's/\Q$ENV{FIND}\E/$ENV{REPLACE}/ or exit 3' "$file" ||
-    { echo "cannot plant: $meaning ($file: text not found)" >&2; exit 1; }
+    { echo "cannot plant: $meaning ($file: text not found)" >&2; exit 2; }
   status=0 failed=
   checks "$tag" "$log" || status=$?
   mv "$file.orig" "$file"
   touch "$file"  # newer than the objects built from the fault
   case $status in
-    0) survived=$((survived + 1)); echo "SURVIVED    $meaning" ;;
-    1) caught=$((caught + 1)); echo "caught      $meaning, by $failed" ;;
-    2) unjudged=$((unjudged + 1)); echo "not judged  $meaning: the build fails; its log: $log" ;;
+    0) survived=$((survived + 1)); echo "SURVIVED         $meaning" ;;
+    1) caught=$((caught + 1)); echo "caught           $meaning, by $failed" ;;
+    2) unbuilt=$((unbuilt + 1)); echo "could not build  $meaning; its log: $log" ;;
     3)
-      echo "not judged  $meaning: the checks could not run ($failed); its log: $log"
+      echo "not judged       $meaning: the checks could not run ($failed); its log: $log"
       echo "The machinery of the checks failed; stopped after $total faults, of which $caught caught" >&2
-      exit 1 ;;
+      exit 2 ;;
   esac
 done <"$list"
-echo "$caught of $total faults caught, $survived survived, $unjudged not judged," \
+echo "$caught of $total faults caught, $survived survived, $unbuilt could not build," \
   "$skipped not tried here; the logs: $logs"
-((survived == 0 && unjudged == 0))
+verdict=yes
+((survived == 0 && unbuilt == 0))
