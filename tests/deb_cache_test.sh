@@ -48,6 +48,22 @@ for deb in "$first"/*.deb; do
   cmp -s "$deb" "$work/next/$(basename "$deb")" || fail "the next root did not get $(basename "$deb")"
 done
 
+echo "== A root's use is what its dpkg installed, not all it was handed"
+rm -rf "$work/cache"
+size=400000
+"$cache_tool" keep "$work/cache" "$(fake_root kept unused_1_amd64.deb a-used_1%3a1_amd64.deb)"
+touch -d '2 days ago' "$work/cache"/*.deb
+mkdir -p "$work/handed/dpkg"
+"$cache_tool" fill "$work/cache" "$work/handed"
+printf '%s\n' "Package: a-used" "Status: install ok installed" "Maintainer: M" "Architecture: amd64" \
+  "Version: 1:1" "Description: D" "" \
+  >"$work/handed/dpkg/status"
+"$cache_tool" keep "$work/cache" "$work/handed" "$work/handed/dpkg"
+TOLVANE_DEB_CACHE_MB=1 "$cache_tool" keep "$work/cache" "$(fake_root later new_1_amd64.deb)"
+[ "$(holds)" = "a-used_1%3a1_amd64.deb new_1_amd64.deb" ] ||
+  fail "over the limit the cache holds $(holds), not the two used last"
+unset size
+
 echo "== Over the limit, the longest unused package goes first"
 rm -rf "$work/cache"
 size=400000
@@ -85,6 +101,7 @@ for job in 1 2 3; do wait "%$job" || fail "a run beside another failed"; done
 [ "$(holds)" = "fast_1.0_amd64.deb shared_1.0_amd64.deb slow_1.0_amd64.deb" ] ||
   fail "the cache lost packages of runs side by side: $(holds)"
 for deb in "$work/third"/*.deb; do
-  cmp -s "$deb" "$work/cache/$(basename "$deb")" || fail "the root being made got a part of $(basename "$deb")"
+  cmp -s "$deb" "$one/$(basename "$deb")" || cmp -s "$deb" "$two/$(basename "$deb")" ||
+    fail "the root being made got a part of $(basename "$deb")"
 done
 echo "== The package cache keeps, shares and prunes as it should"

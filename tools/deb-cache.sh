@@ -7,12 +7,15 @@
 # the cache's lock. The cache stays bounded: a package that a newer version
 # of it has superseded goes, and then the longest unused until it holds at
 # most TOLVANE_DEB_CACHE_MB (default 4096).
-# Usage: tools/deb-cache.sh fill CACHE DIR   puts every kept package in DIR
-#        tools/deb-cache.sh keep CACHE DIR   keeps DIR's packages, marks
-#                                           them used, and prunes
+# Usage: tools/deb-cache.sh fill CACHE DIR   links every kept package into
+#          DIR (nothing where CACHE is on another file system: the root
+#          then downloads rather than copy gigabytes)
+#        tools/deb-cache.sh keep CACHE DIR [ADMINDIR]  keeps DIR's packages,
+#          marks used those the root's dpkg (ADMINDIR) has installed, or
+#          all of them without one, and prunes
 set -euo pipefail
 shopt -s inherit_errexit nullglob
-command=$1 cache=$2 dir=$3
+command=$1 cache=$2 dir=$3 admindir=${4:-}
 limit_kb=$((${TOLVANE_DEB_CACHE_MB:-4096} * 1024))
 mkdir -p "$cache"
 exec {lock}>>"$cache/lock"
@@ -22,7 +25,7 @@ fill() {
   local deb
   for deb in "$cache"/*.deb; do
     # A link costs nothing; apt replaces a file, never writes into one.
-    ln -f "$deb" "$dir/" 2>/dev/null || cp "$deb" "$dir/"
+    ln -f "$deb" "$dir/" 2>/dev/null || return 0
   done
 }
 
@@ -35,12 +38,24 @@ keep() {
       # Whole or not at all, whatever ends this run.
       cp "$deb" "$kept.partial"
       mv "$kept.partial" "$kept"
+      touch "$kept"
+    elif used "$deb"; then
+      touch "$kept"
     fi
-    touch "$kept"
   done
   rm -f "$cache"/*.partial
   remove_superseded
   keep_within_limit
+}
+
+# Whether the root installed this package: what it was handed and did not
+# need is no use of it.
+used() {  # used FILE
+  [ -n "$admindir" ] || return 0
+  [ -n "${installed+set}" ] ||
+    installed=$(dpkg-query --admindir="$admindir" -W -f='${db:Status-Abbrev} ${Package}_${Version}_${Architecture}\n' |
+      sed -n 's/^ii  *//p' | sed 's/:/%3a/')
+  grep -qxF "$(basename "$1" .deb)" <<<"$installed"
 }
 
 # name_version_arch.deb, the version with its epoch's colon as %3a.

@@ -4,7 +4,8 @@
 # tools/platform-zip.sh the archive commands, tools/test-windows.sh and
 # tools/mutants.sh --windows), from the repository's top folder, as root:
 # a fresh, minimal Debian root with this repository's HEAD at /src/tolvane,
-# removed again when the command ends, however it ends.
+# removed again when the command ends (or, if it is killed outright, by
+# the next such command).
 #   debian_root RELEASE [DIR:/PLACE ...]  makes it: RELEASE 13 (trixie) or
 #                           12 (bookworm); each host DIR (created if missing)
 #                           appears at PLACE inside, to keep a cache or output;
@@ -22,9 +23,12 @@
 #                           command's status
 #   clean_stale_roots       removes the roots of commands that no longer live
 #   TOLVANE_CACHE      the cache folder (default /var/cache/tolvane): the
-#                      Debian packages roots downloaded (tools/deb-cache.sh)
-#                      and the compiler cache (ccache), which every command
-#                      in a root uses through CMake
+#                      Debian packages roots downloaded, each release's
+#                      apart (tools/deb-cache.sh, at most 4 GB), and the
+#                      compiler cache (ccache, at most its own 5 GB), which
+#                      every command in a root uses through CMake
+# Folders given as relative paths (DIR, TOLVANE_CACHE) are taken from where
+# the command was started.
 #   DEBIAN_MIRROR      where mmdebstrap and apt fetch from; mmdebstrap's
 #                      own default when unset
 #   SOURCE_DATE_EPOCH  passed on to the commands when set
@@ -49,7 +53,10 @@
 
 readonly debian_roots_glob='/var/tmp/tolvane-[a-z]*.??????'
 debian_root_outputs=()
-debian_root_cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")
+# Every command sources this right after its one cd, to the repository's
+# top: OLDPWD is where it was started.
+debian_root_caller=${OLDPWD:-$PWD}
+debian_root_cache=$(cd "$debian_root_caller" && realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")
 # The caller's standard input, for the commands in the root: a command
 # started in the background would get /dev/null.
 exec {debian_root_stdin}<&0
@@ -64,11 +71,13 @@ debian_root() {
   tools/install-packages.sh mmdebstrap git ccache
   clean_stale_roots
   debian_root_folder=$(mktemp -d "/var/tmp/tolvane-$release.XXXXXX")
-  # The lock comes first, so that no other command ever takes this root
-  # for a stale one.
-  exec {debian_root_lock}>>"$debian_root_folder/lock"
+  # The lock comes first, and takes its name only once held, so that no
+  # other command ever takes this root for a stale one.
+  exec {debian_root_lock}>>"$debian_root_folder/lock.new"
   flock -n "$debian_root_lock"
+  mv "$debian_root_folder/lock.new" "$debian_root_folder/lock"
   debian_root_dir=$debian_root_folder/root
+  debian_root_debs=$debian_root_cache/debs/$release
   trap remove_debian_root EXIT
   trap 'exit 129' HUP
   trap 'exit 130' INT
@@ -87,7 +96,7 @@ debian_root() {
   for bind in "${@:2}" "$debian_root_cache/ccache:/var/cache/ccache"; do
     [[ $bind == ?*:/?* ]] || { echo "A folder to bind is given as DIR:/PLACE, not $bind" >&2; exit 2; }
     local dir
-    dir=$(realpath -m "${bind%%:*}")
+    dir=$(cd "$debian_root_caller" && realpath -m "${bind%%:*}")
     mkdir -p "$dir"
     [[ $dir != "$PWD"/* ]] || debian_root_outputs+=("$dir")
     mount_in_root "${bind#*:}" --bind "$dir"
@@ -102,14 +111,14 @@ debian_root() {
 make_root() {  # make_root RELEASE
   local log=$debian_root_folder/mmdebstrap.log mirror=() archives=/var/cache/apt/archives
   [ -z "${DEBIAN_MIRROR:-}" ] || mirror=("$DEBIAN_MIRROR")
-  local packages=(ca-certificates "${debian_root_packages[@]}")
+  local packages=(ca-certificates ccache "${debian_root_packages[@]}")
   # What is meant only for the inside of a root looks for the file the
   # last hook writes; $1 is the root, as mmdebstrap hands it on.
   mkdir "$debian_root_folder/tmp"
   # shellcheck disable=SC2016
   if ! TMPDIR=$debian_root_folder/tmp in_namespaces mmdebstrap --variant=minbase --mode=root --include="${packages[*]}" \
     --skip=essential/unlink --skip=cleanup/apt/cache \
-    --setup-hook="mkdir -p \"\$1$archives\" && '$PWD/tools/deb-cache.sh' fill '$debian_root_cache/debs' \"\$1$archives\"" \
+    --setup-hook="mkdir -p \"\$1$archives\" && '$PWD/tools/deb-cache.sh' fill '$debian_root_debs' \"\$1$archives\"" \
     --customize-hook='echo "A Debian root made by tools/debian-root.sh" >"$1/etc/tolvane-root"' \
     "$1" "$debian_root_dir" "${mirror[@]}" >"$log" 2>&1; then
     local kept=${debian_root_logs:-$PWD/build-roots}
@@ -124,13 +133,15 @@ make_root() {  # make_root RELEASE
 }
 
 # HEAD as a clean clone, or as the source archive a distribution's builder
-# meets, outside any git repository.
+# meets, outside any git repository; in the namespaces, which end it.
 put_tree_in_root() {
+  mkdir -p "$debian_root_dir/src"
   if [ "${debian_root_source:-clone}" = archive ]; then
-    mkdir -p "$debian_root_dir/src"
-    git archive --format=tar --prefix=tolvane/ HEAD | tar -x -C "$debian_root_dir/src"
+    # shellcheck disable=SC2016 # the script is sh -c's own
+    in_namespaces sh -c 'git -C "$1" archive --format=tar --prefix=tolvane/ HEAD | tar -x -C "$2"' \
+      put-tree "$PWD" "$debian_root_dir/src"
   else
-    git clone --quiet "$PWD" "$debian_root_dir/src/tolvane"
+    in_namespaces git clone --quiet "$PWD" "$debian_root_dir/src/tolvane"
   fi
 }
 
@@ -177,7 +188,8 @@ remove_debian_root() {
   wait 2>/dev/null || true
   # What the root downloaded serves the next one.
   [ ! -d "$debian_root_dir/var/cache/apt/archives" ] ||
-    tools/deb-cache.sh keep "$debian_root_cache/debs" "$debian_root_dir/var/cache/apt/archives" ||
+    tools/deb-cache.sh keep "$debian_root_debs" "$debian_root_dir/var/cache/apt/archives" \
+      "$debian_root_dir/var/lib/dpkg" ||
     echo "The root's packages could not be kept for the next root" >&2
   remove_root "$debian_root_folder" || status=1
   give_outputs_to_user
@@ -192,9 +204,12 @@ clean_stale_roots() {
     # A folder of the tools before the lock moved in: its lock is beside.
     [ -e "$lock" ] || [ ! -e "$folder.lock" ] || lock=$folder.lock
     if [ ! -e "$lock" ]; then
-      # Empty and a minute old: a command killed as it began. Anything
-      # else without a lock is no root's.
-      [ -n "$(find "$folder" -maxdepth 0 -empty -mmin +1)" ] || continue
+      # A minute old with no more than its unnamed lock: a command killed
+      # as it began. Anything else without a lock is no root's.
+      if [ -z "$(find "$folder" -maxdepth 0 -mmin +1)" ] ||
+        [ -n "$(find "$folder" -mindepth 1 ! -name lock.new)" ]; then
+        continue
+      fi
     else
       exec {fd}<"$lock"
       flock -n "$fd" || { exec {fd}<&-; continue; }

@@ -20,6 +20,11 @@ if [ "$(id -u)" -ne 0 ]; then
   as_root=(sudo)
 fi
 echo "Installing ${missing[*]}"
-"${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" \
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Commands side by side (CI's two lanes) install one at a time: apt would
+# refuse the second at once.
+apt_get() {
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive flock /tmp/tolvane-apt.lock \
+    apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
