@@ -202,8 +202,7 @@ done
 echo "== The next root command, run with sudo by a user, writing into the checkout"
 # A host process that names a path in a root's folder, and a folder that
 # looks like a root's: neither is a root's.
-lookalike=/var/tmp/tolvane-trixie.LOOKAL
-mkdir -p "$lookalike"
+lookalike=$(mktemp -d /var/tmp/tolvane-trixie.XXXXXX)
 touch -d '1 hour ago' "$lookalike/notes.txt" "$lookalike"
 sh -c 'sleep 600' "${root[work-KILL]}/notes.txt" &
 reader_pid=$!
