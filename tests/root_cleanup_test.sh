@@ -177,7 +177,7 @@ for command in "tools/make-windows-zip.sh --with-tests" tools/make-web-zip.sh to
 done
 rm -rf "$user_checkout"
 
-tools/install-packages.sh mmdebstrap git ccache  # before the snapshot
+tools/install-packages.sh mmdebstrap git  # before the snapshot
 host_files >"$logs/host-before.txt"
 echo "== A root command that works beside all others until the test lets it finish"
 start beside --bind "$logs/beside:/out" sh -c 'sleep 600 & while [ ! -e /out/finish ]; do sleep 1; done; kill $!'

@@ -27,11 +27,11 @@
 #                      apart (tools/deb-cache.sh, at most 4 GB), and the
 #                      compiler cache (ccache, at most its own 5 GB), which
 #                      every command in a root uses through CMake
-# Folders given as relative paths (DIR, TOLVANE_CACHE) are taken from where
-# the command was started.
 #   DEBIAN_MIRROR      where mmdebstrap and apt fetch from; mmdebstrap's
 #                      own default when unset
 #   SOURCE_DATE_EPOCH  passed on to the commands when set
+# Folders given as relative paths (DIR, TOLVANE_CACHE) are taken from where
+# the command was started.
 #
 # A root's folder is /var/tmp/tolvane-RELEASE.XXXXXX, holding the root
 # itself (root/), mmdebstrap's files (tmp/) and its lock (lock), held
@@ -40,9 +40,9 @@
 # Everything mounted in the root and every process that works in it lives
 # in a mount and a PID namespace of the command's own (util-linux's
 # unshare, which every Debian has), with a /dev/shm and a /tmp of its own:
-# the host never sees those mounts, and however the command ends, SIGKILL and the out-of-memory killer included, the
-# kernel ends every process in them and drops every mount with them,
-# memory-backed files included.
+# the host never sees those mounts, and however the command ends, SIGKILL
+# and the out-of-memory killer included, the kernel ends every process in
+# them and drops every mount with them, memory-backed files included.
 
 # Every command that sources this needs root; it refuses here, before it
 # has deleted or written anything.
@@ -68,7 +68,7 @@ debian_root() {
     12 | bookworm) release=bookworm ;;
     *) echo "A Debian root is of release 13 or 12, not $1" >&2; exit 2 ;;
   esac
-  tools/install-packages.sh mmdebstrap git ccache
+  tools/install-packages.sh mmdebstrap git
   clean_stale_roots
   debian_root_folder=$(mktemp -d "/var/tmp/tolvane-$release.XXXXXX")
   # The lock comes first, and takes its name only once held, so that no

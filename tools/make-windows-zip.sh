@@ -14,12 +14,9 @@ shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 source tools/platform-zip.sh
 case ${1:-} in
-  '' | --with-tests) ;;
+  '') make_platform_zip windows "$PWD/build-win64" ;;
+  --with-tests)
+    make_platform_zip windows "$PWD/build-win64" tools/windows/test-packages.txt
+    windows_suite "$PWD/build-win64/logs" ;;
   *) echo "Usage: $0 [--with-tests]" >&2; exit 2 ;;
 esac
-if [ "${1:-}" = --with-tests ]; then
-  make_platform_zip windows "$PWD/build-win64" tools/windows/test-packages.txt
-  windows_suite "$PWD/build-win64/logs"
-else
-  make_platform_zip windows "$PWD/build-win64"
-fi

@@ -25,8 +25,7 @@
 source tools/debian-root.sh
 
 platform_root() {
-  local target=$1 out=$2 cache
-  cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")
+  local target=$1 out=$2 cache=$debian_root_cache
   [ -f "tools/$target/packages.txt" ] || { echo "No platform $target: no tools/$target/packages.txt" >&2; exit 2; }
   # The root and its packages take about 4 GB; whether Qt is to be built,
   # and the room for it, only its key tells (tools/qt/build-qt.sh).
