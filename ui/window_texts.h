@@ -29,6 +29,36 @@ inline constexpr char kSettingsMenu[] = "&Settings";
 inline constexpr char kAbout[] = "&About";
 inline constexpr char kHelp[] = "&Help";
 
+// The browser page's own words, in place of the window when it cannot run
+// or has ended. %1 and %2 as above.
+inline constexpr char kPageEnded[] = "Tolvane has ended. Reload the page to start it again.";
+inline constexpr char kPageNeedsWebAssembly[] =
+    "Tolvane cannot run in this browser: it needs WebAssembly, which every current Firefox,"
+    " Chrome, Edge and Safari has.";
+// %1: why, one of the four below.
+inline constexpr char kPageNotLoaded[] = "Tolvane could not be loaded: %1. Reload the page to try again.";
+inline constexpr char kPageNotBuiltWith[] = "%1 on the server is not the one this page was built with";
+inline constexpr char kPageMissing[] = "%1 is missing on the server (HTTP %2)";
+inline constexpr char kPageOffline[] = "the network connection is gone";
+inline constexpr char kPageScriptNotHad[] =
+    "tolvane.js did not come from the server, or the browser refused it";
+// %1: what the browser said.
+inline constexpr char kPageNotStarted[] = "Tolvane could not start here: %1";
+inline constexpr char kPageScriptDidNotRun[] =
+    "Tolvane could not start: its script did not run. The site's security policy or an"
+    " extension of the browser may block it. Allow JavaScript for this page, then reload it.";
+inline constexpr char kPageNoScript[] =
+    "Tolvane computes its tables with JavaScript and WebAssembly: please allow JavaScript for"
+    " this page.";
+inline constexpr char kPageFromFile[] =
+    "Tolvane cannot run from a file opened on its own: a browser runs its program only from a"
+    " web server. In the folder that holds index.html, run\n\n"
+    "    python3 -m http.server 8000 --bind 127.0.0.1\n\n"
+    "then open http://localhost:8000/ in the browser.";
+// %1: a table box's label on the page, %2 its name: what a voice-control
+// user reads on the screen comes first.
+inline constexpr char kPageTableName[] = "%1, %2";
+
 constexpr std::string_view registerName(Register reg) {
   switch (reg) {
     case Register::kPf0:

@@ -11,12 +11,14 @@ whose bytes do not match the digest it was given (its integrity).
   stamp.py worker TEMPLATE OUT VERSION NAME=FILE ...
       the offline copy's worker: @PAGE_FILES@ every file the page needs,
       by its name in the folder, with its digest; @PAGE_VERSION@ VERSION
-      and a digest of them all, so that any change is a new version
+      and a digest of them all and of the worker's code, so that any change
+      is a new version
 """
 import base64
 import hashlib
 import json
 import pathlib
+import re
 import sys
 
 
@@ -28,7 +30,7 @@ def fill(template, values):
     text = template.read_text()
     for name, value in values.items():
         text = text.replace(f"@{name}@", value)
-    if "@" in text.replace("@media", ""):
+    if re.search(r"@[A-Z_]+@", text):
         sys.exit(f"stamp.py: {template} has a placeholder left")
     return text
 
@@ -49,7 +51,10 @@ def worker(template, out, version, *files):
         name, path = entry.split("=", 1)
         digests[name] = integrity(pathlib.Path(path))
     listed = json.dumps(digests, indent=2, sort_keys=True)
-    whole = hashlib.sha256(listed.encode()).hexdigest()[:16]
+    # The worker's own code is part of the version too: a release that
+    # changes only the worker keeps its files in a copy of its own.
+    code = pathlib.Path(template).read_bytes()
+    whole = hashlib.sha256(listed.encode() + code).hexdigest()[:16]
     pathlib.Path(out).write_text(fill(pathlib.Path(template), {
         "PAGE_VERSION": f"{version}-{whole}", "PAGE_FILES": listed}))
 

@@ -13,6 +13,9 @@ const PROGRAM_INTEGRITY = document.currentScript.dataset.programIntegrity;
 const TABLE_BOXES = ["text3", "play1", "play2"];
 
 const windowElement = document.getElementById("frmtolvane");
+// The page's words, kept with the window's other texts.
+const texts = JSON.parse(document.getElementById("page-texts").textContent);
+const fill = (text, ...args) => text.replace(/%(\d)/g, (mark, number) => args[number - 1] ?? mark);
 const note = document.getElementById("note");
 const menubar = document.getElementById("menubar");
 const menuTitles = [...menubar.querySelectorAll(".menu > [role=menuitem]")];
@@ -77,10 +80,9 @@ const systemCalls = {
 async function whyNot(file) {
   try {
     const response = await fetch(file, { method: "HEAD", cache: "no-store" });
-    return response.ok ? `${file} on the server is not the one this page was built with`
-                       : `${file} is missing on the server (HTTP ${response.status})`;
+    return response.ok ? fill(texts.notBuiltWith, file) : fill(texts.missing, file, response.status);
   } catch {
-    return "the network connection is gone";
+    return texts.offline;
   }
 }
 
@@ -153,7 +155,7 @@ async function run(command) {
 
 function exit() {
   closeMenus();
-  say("Tolvane has ended. Reload the page to start it again.");
+  say(texts.ended);
   // An installed app's own window closes, as the desktop program's does.
   if (matchMedia("(display-mode: standalone)").matches) window.close();
 }
@@ -166,14 +168,24 @@ const handlers = {
   mnuexit: exit,
 };
 
-// The menu bar, as the WAI-ARIA menubar pattern has it.
-let focusBeforeMenus = null;
+// The menu bar, as the WAI-ARIA menubar pattern has it. When a menu
+// closes, the keys go back to the window's control that had them before
+// the menu bar took them, however it took them: a click may or may not
+// focus a title, a tap never does, Escape leaves them on a title.
+let keysBefore = null;
+
+function rememberKeys() {
+  const current = document.activeElement;
+  if (windowElement.contains(current) && !menubar.contains(current)) keysBefore = current;
+}
+
+menubar.addEventListener("pointerdown", rememberKeys, true);
 
 const itemsOf = (title) => [...document.getElementById(title.getAttribute("aria-controls")).children];
 const openTitle = () => menuTitles.find((title) => title.getAttribute("aria-expanded") === "true");
 
 function openMenu(title, focus = "first") {
-  if (!menubar.contains(document.activeElement)) focusBeforeMenus = document.activeElement;
+  rememberKeys();
   for (const other of menuTitles) {
     const open = other === title;
     other.setAttribute("aria-expanded", String(open));
@@ -190,9 +202,8 @@ function closeMenus(restoreFocus = true) {
     document.getElementById(title.getAttribute("aria-controls")).hidden = true;
   }
   if (restoreFocus && menubar.contains(document.activeElement)) {
-    (focusBeforeMenus?.isConnected ? focusBeforeMenus : document.getElementById("Check1")).focus();
+    (keysBefore?.isConnected ? keysBefore : document.getElementById("Check1")).focus();
   }
-  focusBeforeMenus = null;
 }
 
 function activate(item) {
@@ -246,8 +257,8 @@ function menuKey(event) {
       }
       return true;
     case "Tab":
-      closeMenus();
-      return true;
+      closeMenus();  // the Tab itself goes on from the control that has the keys again
+      return false;
   }
   if (event.metaKey || (event.ctrlKey && !event.altKey)) return false;
   // A letter picks an item of the open menu, else another menu.
@@ -264,12 +275,14 @@ const typesText = (element) => element instanceof HTMLInputElement && element.ty
 
 // The chord that opens a menu by its access key. On a Mac, Control+Option
 // (a page's access keys there), and Option alone outside a text box, where
-// Option types the layout's characters ("@" on a German Mac). Elsewhere
-// Alt; Ctrl+Alt is AltGr, which types characters too ("ś" on a Polish PC).
+// Option types the layout's characters ("@" on a German Mac); a Mac has no
+// AltGr, though Firefox there reports one whenever Option is held.
+// Elsewhere Alt; Ctrl+Alt is AltGr, which types characters too ("ś" on a
+// Polish PC).
 function isAccessChord(event) {
-  if (!event.altKey || event.metaKey || event.getModifierState("AltGraph")) return false;
+  if (!event.altKey || event.metaKey) return false;
   if (MAC) return event.ctrlKey || !typesText(event.target);
-  return !event.ctrlKey;
+  return !event.ctrlKey && !event.getModifierState("AltGraph");
 }
 
 document.addEventListener("keydown", (event) => {
@@ -293,8 +306,10 @@ menubar.addEventListener("click", (event) => {
   else openMenu(element, "title");
 });
 
-// With a menu open, the pointer moving to another title opens that one.
+// With a menu open, a mouse or pen moving to another title opens that one;
+// a finger's tap there opens it by its click alone.
 menubar.addEventListener("pointerover", (event) => {
+  if (event.pointerType === "touch") return;
   const title = event.target.closest(".menu > [role=menuitem]");
   if (title && openTitle() && openTitle() !== title) openMenu(title, "title");
 });
@@ -307,21 +322,36 @@ for (const id of ["cmdcode", "clrfield"]) {
   document.getElementById(id).addEventListener("click", handlers[id]);
 }
 
+// A minimum font size set in the browser makes the smallest text larger
+// than asked; the whole window then grows by as much, so that every word
+// keeps its place and fits its box.
+function fitMinimumFontSize() {
+  const probe = document.createElement("span");
+  probe.style.cssText = "position: absolute; visibility: hidden; white-space: pre;" +
+                        " font-size: var(--smallest-text)";
+  probe.textContent = "DD, DD, DD";
+  windowElement.append(probe);
+  const asked = probe.getBoundingClientRect().width;
+  probe.style.fontSize = "calc(10 * var(--smallest-text))";
+  const scale = asked / (probe.getBoundingClientRect().width / 10);
+  probe.remove();
+  if (scale > 1.01) windowElement.style.setProperty("--scale", String(scale));
+}
+
+fitMinimumFontSize();
 windowElement.setAttribute("aria-busy", "false");
 
 loaded.then(() => {
   if ("serviceWorker" in navigator && window.isSecureContext) {
-    // A newer version, if any, is fetched now, to start at the next visit.
-    navigator.serviceWorker.register("service-worker.js")
-      .then((registration) => registration.update()).catch(() => {});
+    // A newer version, if any, is fetched now, to start at the next visit;
+    // the copy in use fills in what was cleared from it behind the page.
+    navigator.serviceWorker.register("service-worker.js").then((registration) => {
+      registration.active?.postMessage("keep");
+      return registration.update();
+    }).catch(() => {});
   }
 }, (error) => {
-  if (typeof WebAssembly !== "object") {
-    say("Tolvane cannot run in this browser: it needs WebAssembly, which every current" +
-        " Firefox, Chrome, Edge and Safari has.");
-  } else if (error instanceof LoadError) {
-    say(`Tolvane could not be loaded: ${error.message}. Reload the page to try again.`);
-  } else {
-    say(`Tolvane could not start here: ${error}`);
-  }
+  if (typeof WebAssembly !== "object") say(texts.needsWebAssembly);
+  else if (error instanceof LoadError) say(fill(texts.notLoaded, error.message));
+  else say(fill(texts.notStarted, error));
 });

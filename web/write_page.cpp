@@ -31,15 +31,15 @@ constexpr int kMenuBarHeight = 22;
 constexpr int kTextPixels = 12;
 constexpr int kLabelPixels = 10;
 constexpr int kTablePixels = 9;
-// A rem is the browser's text size (16 CSS pixels unless the user changes
-// it), so the window grows with the text size the user chooses.
-constexpr int kPixelsPerRem = 16;
 
-std::string rem(int pixels) {
-  std::ostringstream out;
-  out << static_cast<double>(pixels) / kPixelsPerRem << "rem";
-  return out.str();
-}
+// Every length of the window is a number of --px: a sixteenth of the
+// browser's text size (a CSS pixel unless the user changes it), so that
+// the window grows with the text size the user chooses, times --scale,
+// which the page's script raises when a minimum font size set in the
+// browser would make the smallest text outgrow its box.
+constexpr char kPixelUnit[] = "--px:calc(var(--scale,1)*0.0625rem)";
+
+std::string px(int pixels) { return "calc(var(--px)*" + std::to_string(pixels) + ")"; }
 
 std::string colour(const layout::Rgb& rgb) {
   char text[8];
@@ -164,11 +164,12 @@ std::string outputRows() {
   std::string html = button("cmdcode", texts::kCreateCode);
   for (const layout::OutputRow& row : layout::kOutputRows) {
     const int number = static_cast<int>(row.reg);
+    const std::string label = fill(texts::kRegisterLabel, {std::to_string(number)});
+    const std::string name = fill(texts::kTableName, {std::string(texts::registerName(row.reg))});
     html += std::string("<label id=\"") + row.labelName + "\" for=\"" + row.boxName + "\" class=\"register " +
-            registerClass(row.reg) + "\">" +
-            escape(fill(texts::kRegisterLabel, {std::to_string(number)})) + "</label>\n";
+            registerClass(row.reg) + "\">" + escape(label) + "</label>\n";
     html += std::string("<input id=\"") + row.boxName + "\" class=\"table\" aria-label=\"" +
-            escape(fill(texts::kTableName, {std::string(texts::registerName(row.reg))})) +
+            escape(fill(texts::kPageTableName, {label, name})) +
             "\" spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\">\n";
   }
   return html + button("clrfield", texts::kClearFields);
@@ -198,33 +199,84 @@ std::string dialogs() {
          dialog("errorbox", texts::kErrorTitle, texts::kRunTimeError);
 }
 
+// A text as a JSON string, safe inside a script element.
+std::string json(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '<':
+        out += "\\u003c";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// The page's words in place of the window: the one its scripts fill in
+// (#note); the one the page's style shows when no script runs at all
+// (#blocked); the one a browser with JavaScript off shows; and the texts
+// the scripts read, as data they do not run.
+std::string pageNotes() {
+  const std::initializer_list<std::pair<const char*, const char*>> scriptTexts = {
+      {"ended", texts::kPageEnded},
+      {"needsWebAssembly", texts::kPageNeedsWebAssembly},
+      {"notLoaded", texts::kPageNotLoaded},
+      {"notBuiltWith", texts::kPageNotBuiltWith},
+      {"missing", texts::kPageMissing},
+      {"offline", texts::kPageOffline},
+      {"scriptNotHad", texts::kPageScriptNotHad},
+      {"notStarted", texts::kPageNotStarted},
+      {"scriptDidNotRun", texts::kPageScriptDidNotRun},
+      {"fromFile", texts::kPageFromFile}};
+  std::string data;
+  for (const auto& [name, text] : scriptTexts) {
+    data += std::string(data.empty() ? "{" : ",\n") + json(name) + ":" + json(text);
+  }
+  return "<p id=\"note\" class=\"page-note\" role=\"alert\" hidden></p>\n"
+         "<p id=\"blocked\" class=\"page-note\">" + escape(texts::kPageScriptDidNotRun) + "</p>\n"
+         "<noscript><p class=\"page-note\">" + escape(texts::kPageNoScript) + "</p></noscript>\n"
+         "<script type=\"application/json\" id=\"page-texts\">" + data + "}</script>\n";
+}
+
 std::string windowHtml() {
   // Busy until its script has bound the commands.
   return "<div id=\"frmtolvane\" aria-busy=\"true\">\n" + menuBar() + "<main id=\"client\">\n" + grid() +
-         outputRows() + notices() + "</main>\n</div>\n" + dialogs();
+         outputRows() + notices() + "</main>\n</div>\n" + pageNotes() + dialogs();
 }
 
 std::string place(const std::string& selector, const layout::TwipsRect& rect) {
-  return selector + "{left:" + rem(layout::toPixels(rect.left)) +
-         ";top:" + rem(layout::toPixels(rect.top)) +
-         ";width:" + rem(layout::toPixels(rect.width)) +
-         ";height:" + rem(layout::toPixels(rect.height)) + "}\n";
+  return selector + "{left:" + px(layout::toPixels(rect.left)) +
+         ";top:" + px(layout::toPixels(rect.top)) +
+         ";width:" + px(layout::toPixels(rect.width)) +
+         ";height:" + px(layout::toPixels(rect.height)) + "}\n";
 }
 
 std::string windowCss() {
   using namespace layout;
   const TwipsRect first = cellRect(1, 1);
-  std::string css = "#menubar{height:" + rem(kMenuBarHeight) + "}\n";
-  css += "#frmtolvane{font-size:" + rem(kTextPixels) + "}\n";
-  css += "#client{width:" + rem(toPixels(kClientWidth)) +
-         ";height:" + rem(toPixels(kClientHeight)) + ";background:" + colour(kWindowBackground) +
+  std::string css = std::string("#frmtolvane{") + kPixelUnit + ";--smallest-text:" +
+                    px(kTablePixels) + ";font-size:" + px(kTextPixels) + "}\n";
+  css += "#menubar{height:" + px(kMenuBarHeight) + "}\n";
+  css += "#client{width:" + px(toPixels(kClientWidth)) +
+         ";height:" + px(toPixels(kClientHeight)) + ";background:" + colour(kWindowBackground) +
          "}\n";
   // Cells overlap their neighbours by a pixel, as on the desktop.
-  css += "#grid{left:" + rem(toPixels(first.left)) + ";top:" + rem(toPixels(first.top)) +
+  css += "#grid{left:" + px(toPixels(first.left)) + ";top:" + px(toPixels(first.top)) +
          ";grid-template-columns:repeat(" + std::to_string(kColumns) + "," +
-         rem(toPixels(kCellPitch)) + ");grid-template-rows:repeat(" + std::to_string(kRows) +
-         "," + rem(toPixels(kCellPitch)) + ")}\n";
-  css += ".cell{width:" + rem(toPixels(kCellSize)) + ";height:" + rem(toPixels(kCellSize)) +
+         px(toPixels(kCellPitch)) + ");grid-template-rows:repeat(" + std::to_string(kRows) +
+         "," + px(toPixels(kCellPitch)) + ")}\n";
+  css += ".cell{width:" + px(toPixels(kCellSize)) + ";height:" + px(toPixels(kCellSize)) +
          "}\n";
   for (const RegisterGroup& group : kRegisterGroups) {
     const Rgb background = registerColour(group.reg);
@@ -235,11 +287,11 @@ std::string windowCss() {
     css += place(std::string("#") + row.labelName, row.labelPlace);
     css += place(std::string("#") + row.boxName, row.boxPlace);
   }
-  css += "#client .register{font-size:" + rem(kLabelPixels) + "}\n";
-  css += "#client .table{font-size:" + rem(kTablePixels) + "}\n";
+  css += "#client .register{font-size:" + px(kLabelPixels) + "}\n";
+  css += "#client .table{font-size:var(--smallest-text)}\n";
   css += place("#cmdcode", kCreateCodeButton) + place("#clrfield", kClearFieldsButton);
   css += place("#Label4", kNotice) + place("#lbladvert", kInformation);
-  css += ".notice{padding:" + rem(toPixels(kNoticePadding)) +
+  css += ".notice{padding:" + px(toPixels(kNoticePadding)) +
          ";background:" + colour(kNoticeBackground) + ";color:" + colour(kNoticeText) + "}\n";
   return css;
 }

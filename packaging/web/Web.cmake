@@ -49,11 +49,13 @@ add_custom_command(OUTPUT ${page}/licences.html
           ${PROJECT_VERSION} ${PROJECT_HOMEPAGE_URL} ${page}/licences.html
   DEPENDS packaging/web/licences_page.py packaging/web/licences.txt)
 
-# The offline copy's worker keeps every file the page needs, each checked
-# against its digest; any changed byte makes a new version.
+# The offline copy's worker keeps every file the page and its licences
+# link to, each checked against its digest; any changed byte makes a new
+# version.
 set(page_files index.html tolvane.js tolvane.wasm tolvane.webmanifest icon-192.png
   icon-512.png icon-maskable-512.png readme.txt licences.html)
-set(kept tolvane.svg=${svg})
+set(kept tolvane.svg=${svg} LICENSE=${PROJECT_SOURCE_DIR}/LICENSE
+  runtime-licences/emscripten-copyright.txt=${emscripten_copyright})
 foreach(file IN LISTS page_files)
   list(APPEND kept ${file}=${page}/${file})
 endforeach()

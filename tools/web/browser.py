@@ -5,6 +5,7 @@ network: Chromium and Firefox ESR headless, WebKit (WebKitGTK's
 MiniBrowser) on the X display it is given; and the size of Tolvane's
 client area, by which both find its window."""
 import http.server
+import os
 import socket
 import threading
 import time
@@ -27,11 +28,13 @@ class Server:
     """Serves a folder on the loopback, as a careful host serves a page that
     changes: with Cache-Control: no-cache, so that a browser asks each time
     and only the page's own offline copy can start it without the server.
-    With a rate, it sends the file named slow that many bytes a second, no
-    more; cut() then breaks off what it is sending, as a lost connection
-    does."""
+    With a rate, it sends the files whose names end with slow that many
+    bytes a second, no more; cut() then breaks off what it is sending, as a
+    lost connection does. Pretty, it answers as many static hosts do: 308
+    from /index.html to / and from /x.html to /x, which it serves. Headers
+    are sent with every answer."""
 
-    def __init__(self, folder, port=0, rate=None, slow=None):
+    def __init__(self, folder, port=0, rate=None, slow="", pretty=False, headers=()):
         sending = set()
 
         class Handler(http.server.SimpleHTTPRequestHandler):
@@ -44,7 +47,20 @@ class Server:
 
             def end_headers(self):
                 self.send_header("Cache-Control", "no-cache")
+                for name, value in headers:
+                    self.send_header(name, value)
                 super().end_headers()
+
+            def send_head(self):
+                path = self.path.split("?")[0]
+                if pretty and path.endswith(".html"):
+                    self.send_response(308)
+                    self.send_header("Location", path.removesuffix(".html").removesuffix("index"))
+                    self.end_headers()
+                    return None
+                if pretty and not os.path.exists(self.translate_path(path)):
+                    self.path = path + ".html"
+                return super().send_head()
 
             def copyfile(self, source, destination):
                 if rate is None or not self.path.endswith(slow):
