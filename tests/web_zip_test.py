@@ -1,23 +1,24 @@
 #!/usr/bin/python3
-"""Tries the web archive as a user meets it: unzipped, served by a plain
-static server on the loopback and opened in each engine: Debian's
-Chromium and Firefox ESR at device pixel ratio 1 and 1.5, WebKit at 1.
-The page must be titled "Tolvane" and show the window at its own size
-times the ratio, its colours in place on the rendered picture and every
-word whole; cells tick by mouse and by Space; Create Code writes the right
-tables, which Ctrl+A and Ctrl+C put on the browser's clipboard, and
-Ctrl+V pastes from it; About and Help open by Alt+S then A or H as modal
-dialogs (a click on a cell changes nothing while one is open) that Enter
-closes (Firefox's automation acts on no Space or Enter: there a click
-stands for Space and Escape closes); Tab leads from the PF2 box to Clear Fields, whose Space clears the
-tables; Alt+F then X ends Tolvane and the page says so.
+"""Tries the web archive as a user meets it, served on the loopback, in
+Chromium and Firefox ESR at device pixel ratio 1 and 1.5, WebKit at 1:
+the page titled "Tolvane", the window at its size, its colours in place
+on the picture and every word whole; ticks by mouse and Space; the right
+tables, copied and pasted by Ctrl+A, C and V; About and Help by Alt+S then
+A or H, modal, closed by Enter (Firefox's automation acts on no Space or
+Enter: there a click stands for Space and Escape closes); the keys back
+where they were after a menu by mouse or keys, after Escape and after a
+box, and Tab from the menu bar on from there; Tab from the PF2 box to
+Clear Fields, whose Space clears; Alt+F then X ends Tolvane. The page's
+helper, Page, and the other tests' runner, run_cases, are here too.
 On a failure the page's picture is kept, in SCREENSHOT_DIR or else beside
 the archive. WebKit needs an X display (xvfb-run).
 
 Usage: web_zip_test.py ZIP [SCREENSHOT_DIR]
 """
 import io
+import os
 import pathlib
+import re
 import subprocess
 import sys
 import tempfile
@@ -25,15 +26,16 @@ import time
 import zipfile
 
 from PIL import Image
+from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
-from browser import CLIENT_SIZE, open_browser, serve  # noqa: E402
+from bidi import BidiError  # noqa: E402
+from browser import CLIENT_SIZE, Server, open_browser  # noqa: E402
 
 BACKGROUND = "000040"
-# CSS pixels of the client area below the menu bar, and the colour there:
-# the corners of the first cells of each register, the background, the
-# register labels and the notices.
+# CSS pixels of the client area and the colour there: the first cells of
+# each register, the background, the register labels and the notices.
 SPOTS = [(16, 8, "ffff00"), (80, 8, "0000ff"), (208, 8, "ff0000"), (16, 120, "ffff00"),
          (2, 2, BACKGROUND), (350, 320, BACKGROUND), (56, 160, "ffff00"), (56, 200, "0000ff"),
          (56, 240, "ff0000"), (350, 275, "000000"), (210, 308, "000000")]
@@ -42,9 +44,12 @@ CLEARED = "00, 00, 00, 00, 00, 00, 00, 00"
 TABLES = {"PF0": "10, 00, 00, 00, 00, 00, 00, 00", "PF1": "C0, 00, 00, 00, 00, 00, 00, 00",
           "PF2": CLEARED}
 ENDED = "Tolvane has ended. Reload the page to start it again."
+# The version the build gives the archive.
+VERSION = re.search(r"project\(tolvane VERSION ([0-9.]+)", (pathlib.Path(__file__).resolve()
+                    .parent.parent / "CMakeLists.txt").read_text()).group(1)
 # The boxes' words, to the space: About's two after the version, Help's
 # trailing one.
-PROMPTS = {"About Tolvane": "Tolvane V1.3  Atari 2600 playfield tables, bottom row first.",
+PROMPTS = {"About Tolvane": f"Tolvane V{VERSION}  Atari 2600 playfield tables, bottom row first.",
            "Help": "Please read the readme.txt file found in the zipped archive. "}
 # Each text of the window that does not show whole in its place, and each
 # table box too narrow for eight bytes of the widest hex digit in its font.
@@ -74,24 +79,22 @@ CUT_WORDS = """
 """
 
 
+# Only the cases whose names match TOLVANE_WEB_CASES, a regular expression.
+ONLY = re.compile(os.environ.get("TOLVANE_WEB_CASES", ""))
+
+
 class Failure(Exception):
     pass
 
 
 class Page:
-    """The page in one engine at one device pixel ratio (opened at once
-    when given its address)."""
+    """The page in one engine at one ratio; its pictures go to shots."""
 
-    def __init__(self, url, ratio, profile, engine="chromium"):
+    def __init__(self, ratio, profile, engine, settings=None, shots=None):
         self.ratio = ratio
         self.engine = engine
-        self.driver = open_browser(engine, profile, ratio)
-        if url:
-            if engine == "chromium":
-                self.driver.execute_cdp_cmd("Browser.grantPermissions", {
-                    "origin": url.rstrip("/"),
-                    "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
-            self.driver.get(url)
+        self.shots = shots
+        self.driver = open_browser(engine, profile, ratio, settings)
 
     def close(self):
         self.driver.quit()
@@ -101,22 +104,30 @@ class Page:
         self.picture().save(picture)
         sys.exit(f"FAIL ({label}): {failure}\nThe page as it was: {picture}")
 
-    def picture(self):
-        return Image.open(io.BytesIO(self.driver.get_screenshot_as_png())).convert("RGB")
+    def keep_picture(self, name):
+        if self.shots:
+            self.picture().save(self.shots / f"web-{self.engine}-{self.ratio}x-{name}.png")
 
-    def script(self, body, *args):
-        return self.driver.execute_script(body, *args)
+    def picture(self, selector=None):
+        """The page as drawn, or only where the element is (at ratio 1)."""
+        picture = Image.open(io.BytesIO(self.driver.get_screenshot_as_png())).convert("RGB")
+        left, top, width, height = self.rect(selector) if selector else (0, 0, 0, 0)
+        return picture.crop((left, top, left + width, top + height)) if selector else picture
+
+    def script(self, body):
+        return self.driver.execute_script(body)
 
     def text(self):
         return self.script("return document.body.innerText")
 
-    def wait_for(self, what, test, seconds=20):
+    def wait_for(self, what, test, seconds=20, detail=lambda: ""):
+        """Waits on what the page says; detail tells what it said last."""
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
             if test():
                 return
             time.sleep(0.1)
-        raise Failure(f"no {what} after {seconds} s")
+        raise Failure(f"no {what} after {seconds} s {detail()}".rstrip())
 
     def rect(self, selector):
         """Where an element is, in CSS pixels of the viewport: left, top,
@@ -128,6 +139,28 @@ class Page:
         """Waits for the window, and for its script to have bound it."""
         self.wait_for("window at work", lambda: self.script(
             "return document.getElementById('frmtolvane')?.getAttribute('aria-busy')") == "false")
+
+    def visit(self, url):
+        """Goes to the address; a visit the browser refuses is a failure."""
+        try:
+            self.driver.get(url)
+        except (WebDriverException, BidiError) as error:
+            why = getattr(error, "msg", error)
+            raise Failure(f"the browser refused the visit to {url}: {why}") from None
+
+    def open(self, url):
+        self.visit(url)
+        self.find_window()
+
+    def value(self, id_):
+        return self.script(f"return document.getElementById({id_!r}).value")
+
+    def focus(self, id_):
+        self.script(f"document.getElementById({id_!r}).focus()")
+
+    def menu(self):
+        """The id of the menu's title whose menu is open, if any."""
+        return self.script("return document.querySelector('[aria-expanded=true]')?.id ?? null")
 
     def device(self, x, y):
         """Device pixels of a CSS pixel of the client area."""
@@ -148,7 +181,6 @@ class Page:
                                           "x": int(x), "y": int(y)},
                                          {"type": "pointerDown", "button": 0},
                                          {"type": "pointerUp", "button": 0}]})
-        time.sleep(0.2)
 
     def keys(self, *keys):
         for key in keys:
@@ -161,7 +193,10 @@ class Page:
         self.driver.perform({"type": "key", "id": "keyboard", "actions":
                              [{"type": "keyDown", "value": key} for key in down]
                              + [{"type": "keyUp", "value": key} for key in up]})
-        time.sleep(0.2)
+
+    def active(self):
+        """The id of the control that has the keys."""
+        return self.script("return document.activeElement.id")
 
     def ticked(self):
         return self.script("return [...document.querySelectorAll('#grid input:checked')]"
@@ -193,17 +228,12 @@ def check_window(page):
     size = page.rect("#client")[2:]
     if size != list(CLIENT_SIZE):
         raise Failure(f"the client area is {size[0]} x {size[1]} CSS pixels, not {CLIENT_SIZE}")
-    wrong = []
 
-    def in_place():
+    def wrong():
         picture = page.picture()
-        wrong[:] = [f"#{page.colour_at(picture, x, y)} at {x},{y}, not #{want}"
-                    for x, y, want in SPOTS if page.colour_at(picture, x, y) != want]
-        return not wrong
-    try:
-        page.wait_for("colours in place", in_place, 5)
-    except Failure:
-        raise Failure("; ".join(wrong)) from None
+        return [f"#{page.colour_at(picture, x, y)} at {x},{y}, not #{want}"
+                for x, y, want in SPOTS if page.colour_at(picture, x, y) != want]
+    page.wait_for("colours in place", lambda: not wrong(), 5, wrong)
     cut = page.script(CUT_WORDS)
     if cut:
         raise Failure(f"words not whole in {cut}")
@@ -213,15 +243,14 @@ def ctrl(page, letter):
     page.chord(Keys.CONTROL, letter)
 
 
-def tables(page, shortcut=ctrl):
-    """The tables as select-all and copy (shortcut presses them: Ctrl+A
-    and Ctrl+C on a PC) put them on the clipboard."""
+def tables(page):
+    """The tables as Ctrl+A and Ctrl+C put them on the clipboard."""
     read = {}
     for register, box in BOXES.items():
         page.set_clipboard("")
         page.click("#" + box)
-        shortcut(page, "a")
-        shortcut(page, "c")
+        ctrl(page, "a")
+        ctrl(page, "c")
         read[register] = page.clipboard()
     return read
 
@@ -232,7 +261,7 @@ def press_space(page):
     as it does on a user's: there the Tab is proven and the control
     clicked."""
     if page.engine == "firefox":
-        page.click("#" + page.script("return document.activeElement.id"))
+        page.click("#" + page.active())
     else:
         page.keys(Keys.SPACE)
 
@@ -242,42 +271,59 @@ def close_key(page):
     return Keys.ESCAPE if page.engine == "firefox" else Keys.ENTER
 
 
-def check_tables(page, shortcut=ctrl):
+def check_tables(page):
     page.click("#Check141")
     page.click("#Check145")
     page.keys(Keys.TAB)
     press_space(page)
     page.click("#cmdcode")
-    read = tables(page, shortcut)
+    read = tables(page)
     if read != TABLES:
         raise Failure(f"the tables read {read}")
     page.set_clipboard("pasted")
     page.click("#play2")
-    shortcut(page, "a")
-    shortcut(page, "v")
-    if tables(page, shortcut)["PF2"] != "pasted":
+    ctrl(page, "a")
+    ctrl(page, "v")
+    if tables(page)["PF2"] != "pasted":
         raise Failure("pasting pasted nothing into the PF2 box")
 
 
-def check_box(page, keys, title, shots):
-    had_keys = page.script("return document.activeElement.id")
+def check_box(page, keys, title):
+    had_keys = page.active()
     page.chord(Keys.ALT, keys[0])
     page.keys(keys[1])
     page.wait_for(f'dialog "{title}"', lambda: page.dialog() == title, 5)
     prompt = page.script("return document.querySelector('dialog[open] .prompt').textContent")
     if prompt != PROMPTS[title]:
         raise Failure(f"the {title} box says {prompt!r}")
-    if shots:
-        name = title.replace(" ", "-")
-        page.picture().save(shots / f"web-{page.engine}-{page.ratio}x-{name}.png")
+    page.keep_picture(title.replace(" ", "-"))
     before = page.ticked()
     page.click("#Check1")  # the window takes no click while the box is open
     page.keys(close_key(page))
     page.wait_for(f'"{title}" closed', lambda: page.dialog() is None, 5)
     if page.ticked() != before:
         raise Failure(f"a click under the {title} box reached the window")
-    if page.script("return document.activeElement.id") != had_keys:
+    if page.active() != had_keys:
         raise Failure(f"the keys did not go back to {had_keys} when {title} closed")
+
+
+def check_keys_go_back(page):
+    """As on the desktop, the keys go back where they were once a menu has
+    closed, however it was used."""
+    def settings_help_by_mouse():
+        page.click("#mnusettings")
+        page.click("#mnuhelp")
+        page.keys(close_key(page))
+
+    roads = [("#play2", settings_help_by_mouse, "play2"),
+             ("#play1", lambda: (page.chord(Keys.ALT, "s"), page.keys(Keys.ESCAPE, Keys.ESCAPE)),
+              "play1"),
+             ("#play1", lambda: (page.chord(Keys.ALT, "s"), page.keys(Keys.TAB)), "play2")]
+    for start, road, want in roads:
+        page.click(start)
+        road()
+        page.wait_for(f"keys back on {want}", lambda: page.active() == want
+                      and not page.dialog(), 5, lambda: f"(they are on {page.active()})")
 
 
 def check_clear(page):
@@ -296,44 +342,62 @@ def check_exit(page):
     page.wait_for("word that Tolvane has ended", lambda: ENDED in page.text())
 
 
-# Each engine, at the device pixel ratios it is tried at.
-RATIOS = {"chromium": (1, 1.5), "firefox": (1, 1.5), "webkit": (1,)}
-
-
-def main(archive, shots):
+def run_cases(kind, archive, shots, cases):
+    """Runs each case (name, engines, check, options) in a fresh browser of
+    each engine on a fresh copy of the archive's folder. Options: folder, a
+    change to that copy; server, the Server's settings; settings, the
+    user's in the browser; ratio; before, what is set before check(page,
+    server) visits."""
     archive = pathlib.Path(archive).resolve()
     shots = pathlib.Path(shots).resolve() if shots else None
     if shots:
         shots.mkdir(parents=True, exist_ok=True)
     with tempfile.TemporaryDirectory() as scratch:
-        folder = pathlib.Path(scratch) / "site"
-        zipfile.ZipFile(archive).extractall(folder)
-        url = serve(folder)
-        for engine, ratios in RATIOS.items():
-            for ratio in ratios:
-                label = f"{engine}-{ratio}x"
-                page = Page(url, ratio, pathlib.Path(scratch) / f"profile-{label}", engine)
+        for number, (name, engines, check, options) in enumerate(cases):
+            if not ONLY.search(name):
+                continue
+            for engine in engines:
+                label = f"{number:02}-{engine}"
+                folder = pathlib.Path(scratch) / f"site-{label}"
+                zipfile.ZipFile(archive).extractall(folder)
+                options.get("folder", lambda _: None)(folder)
+                server = Server(folder, **options.get("server", {}))
+                page = Page(options.get("ratio", 1), pathlib.Path(scratch) / f"profile-{label}",
+                            engine, options.get("settings"), shots)
                 try:
-                    check_window(page)
-                    if shots:
-                        page.picture().save(shots / f"web-{label}.png")
-                    check_tables(page)
-                    check_box(page, ("s", "a"), "About Tolvane", shots)
-                    check_box(page, ("s", "h"), "Help", shots)
-                    if shots:
-                        page.picture().save(shots / f"web-{label}-tables.png")
-                    check_clear(page)
-                    check_exit(page)
+                    if engine == "chromium":
+                        page.driver.execute_cdp_cmd("Browser.grantPermissions", {
+                            "origin": server.url.rstrip("/"),
+                            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+                    options.get("before", lambda _: None)(page)
+                    check(page, server)
                 except Failure as failure:
-                    page.fail(label, failure, (shots or archive.parent) / f"web-{label}-failed.png")
+                    page.fail(f"{name}, {engine}", failure,
+                              (shots or archive.parent) / f"web-{kind}-failed-{label}.png")
                 finally:
                     page.close()
-                print(f"   {engine} at {ratio}x: window, colours, words, tables, clipboard, About,"
-                      " Help, Clear Fields and Exit: right")
-    print("The web archive works in Chromium and Firefox at 1x and 1.5x, and in WebKit")
+                    server.stop()
+            print(f"   {name} ({', '.join(engines)}): right")
+
+
+def road(page, server):
+    page.visit(server.url)
+    check_window(page)
+    page.keep_picture("window")
+    check_tables(page)
+    check_box(page, ("s", "a"), "About Tolvane")
+    check_box(page, ("s", "h"), "Help")
+    check_keys_go_back(page)
+    page.keep_picture("tables")
+    check_clear(page)
+    check_exit(page)
 
 
 if __name__ == "__main__":
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
-    main(sys.argv[1], sys.argv[2] if len(sys.argv) == 3 else None)
+    run_cases("road", sys.argv[1], sys.argv[2] if len(sys.argv) == 3 else None, [
+        ("the road at 1x", ("chromium", "firefox", "webkit"), road, {}),
+        ("the road at 1.5x", ("chromium", "firefox"), road, {"ratio": 1.5})])
+    print("The web archive works in Chromium and Firefox at 1x and 1.5x, and in WebKit: window,"
+          " colours, words, tables, clipboard, About, Help, keys back, Clear Fields and Exit")

@@ -15,8 +15,9 @@
 # could not judge them (the machinery, a fault that cannot be planted, the
 # checks failing with no fault). Every fault's log is kept, in
 # build-mutants/ (with --windows, build-win64/mutants/faults).
-# Run by hand (about 20 minutes; with --windows, as root, about 45):
-#   tools/mutants.sh [--windows] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]
+# Run by hand (about 20 minutes; with --windows, as root, about 45; with
+# --web, about 4 minutes a fault):
+#   tools/mutants.sh [--windows | --web ZIP] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]
 #   --tests REGEX  only the tests whose names match REGEX (ctest -R) check
 #                  each fault, e.g. '^(Tables|ConvHex|Commands)\.' for the
 #                  generator's (the Windows archive is built all the same)
@@ -27,6 +28,11 @@
 #   --windows      in a Debian 13 root: the suite cross-built for Windows and
 #                  run under Wine, and the Windows archive built twice
 #   --in-windows-root LIST LOG_DIR  (what --windows runs there)
+#   --web ZIP      the faults tagged "web", those of the page's script and
+#                  offline worker: each planted over the web archive ZIP
+#                  (tools/make-web-zip.sh's) by tools/web/replant.py and
+#                  tried by tests/web_zip_test.sh; the others are skipped,
+#                  as the web faults are without --web
 # A fault tagged "archive" is one of the archives' reproducibility: on
 # Linux the package test catches it, for Windows the archive is built,
 # packed and built again elsewhere. One tagged "linux" concerns the Linux
@@ -41,14 +47,15 @@ set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 platform=linux configure=(-G Ninja) logs=$PWD/build-mutants list=tools/mutants.txt
-windows='' tests='' given_logs='' forwarded=()
+windows='' web_zip='' tests='' given_logs='' forwarded=()
 usage() {
-  echo "Usage: tools/mutants.sh [--windows] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]" >&2
+  echo "Usage: tools/mutants.sh [--windows | --web ZIP] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]" >&2
   exit 2
 }
 while (($#)); do
   case $1 in
     --windows) windows=yes ;;
+    --web) (($# >= 2)) || usage; web_zip=$(realpath "$2") platform=web; shift ;;
     --in-windows-root)
       [ -f /etc/tolvane-root ] ||
         { echo "--in-windows-root is what --windows runs inside its Debian root, not on the host" >&2; exit 2; }
@@ -141,15 +148,27 @@ windows_archive_check() {  # windows_archive_check LOG
     *) failed="the second build elsewhere failed"; return 3 ;;
   esac
 }
+web_check() {  # web_check LOG
+  rm -rf web-site web-planted.zip
+  unzip -q "$web_zip" -d web-site
+  /usr/bin/python3 tools/web/replant.py web-site . >>"$1" 2>&1 || return 2
+  (cd web-site && zip -qrX ../web-planted.zip .)
+  tests/web_zip_test.sh web-planted.zip "$PWD/web-shots" >>"$1" 2>&1 && return 0
+  failed=$(grep -m 1 '^FAIL' "$1") || { failed="the browsers' tests failed, but named no failing case"; return 3; }
+  return 1
+}
 checks() {  # checks TAG LOG
-  if [[ $platform == windows && $1 == archive ]]; then
+  if [[ $platform == web ]]; then
+    web_check "$2"
+  elif [[ $platform == windows && $1 == archive ]]; then
     windows_archive_check "$2"
   else
     suite_check "$2"
   fi
 }
 
-cmake -S . -B build "${configure[@]}" >"$logs/no-fault.log" 2>&1 ||
+[[ $platform == web ]] ||
+  cmake -S . -B build "${configure[@]}" >"$logs/no-fault.log" 2>&1 ||
   { echo "The scratch copy could not be configured; see $logs/no-fault.log" >&2; exit 2; }
 for tag in suite archive; do
   [[ $tag == suite || $platform == windows ]] || continue
@@ -163,6 +182,9 @@ while IFS='|' read -r file find replace meaning tag; do
   [[ -z "$file" || "$file" == \#* ]] && continue
   if [[ $tag == linux && $platform != linux ]]; then
     skipped=$((skipped + 1)); echo "skipped          $meaning (Linux packages only)"; continue
+  fi
+  if [[ $tag == web && $platform != web || $tag != web && $platform == web ]]; then
+    skipped=$((skipped + 1)); echo "skipped          $meaning (the page's faults with --web only)"; continue
   fi
   total=$((total + 1))
   log=$logs/$(printf '%02d' "$total")-$(tr -c 'A-Za-z0-9\n' - <<<"$meaning" | cut -c1-50).log

@@ -14,7 +14,7 @@ build_dir=${BUILD_DIR:-build}
 launcher=()
 [ "${CMAKE_CXX_COMPILER_LAUNCHER:-}" != ccache ] || launcher=(ccache)
 tools/install-packages.sh cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev \
-  dpkg-dev zip "${launcher[@]}" "$@"
+  dpkg-dev zip python3 "${launcher[@]}" "$@"
 
 # shellcheck disable=SC2086 # CMAKE_ARGS is a list of words
 [ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-}

@@ -8,6 +8,9 @@ whose bytes do not match the digest it was given (its integrity).
       WINDOW.html and WINDOW.css, @SCRIPT_INTEGRITY@ and
       @PROGRAM_INTEGRITY@ the digests of SCRIPT and PROGRAM, @NAME@ each
       VALUE given
+  stamp.py script SOURCE OUT
+      the page's script as browsers get it: without the lines that are
+      only comments, which are for its readers (a third of its download)
   stamp.py worker TEMPLATE OUT VERSION NAME=FILE ...
       the offline copy's worker: @PAGE_FILES@ every file the page needs,
       by its name in the folder, with its digest; @PAGE_VERSION@ VERSION
@@ -45,6 +48,12 @@ def index(template, window, script, program, out, *settings):
     pathlib.Path(out).write_text(fill(pathlib.Path(template), values))
 
 
+def script(source, out):
+    lines = pathlib.Path(source).read_text().splitlines(keepends=True)
+    pathlib.Path(out).write_text("".join(
+        line for line in lines if not line.lstrip().startswith("//")))
+
+
 def worker(template, out, version, *files):
     digests = {}
     for entry in sorted(files):
@@ -60,7 +69,7 @@ def worker(template, out, version, *files):
 
 
 if __name__ == "__main__":
-    commands = {"index": index, "worker": worker}
+    commands = {"index": index, "script": script, "worker": worker}
     if len(sys.argv) < 2 or sys.argv[1] not in commands:
         sys.exit(__doc__)
     commands[sys.argv[1]](*sys.argv[2:])

@@ -324,7 +324,8 @@ for (const id of ["cmdcode", "clrfield"]) {
 
 // A minimum font size set in the browser makes the smallest text larger
 // than asked; the whole window then grows by as much, so that every word
-// keeps its place and fits its box.
+// keeps its place and fits its box. Below 5 % it is the face's hinting at
+// small sizes, which the boxes allow for.
 function fitMinimumFontSize() {
   const probe = document.createElement("span");
   probe.style.cssText = "position: absolute; visibility: hidden; white-space: pre;" +
@@ -335,7 +336,7 @@ function fitMinimumFontSize() {
   probe.style.fontSize = "calc(10 * var(--smallest-text))";
   const scale = asked / (probe.getBoundingClientRect().width / 10);
   probe.remove();
-  if (scale > 1.01) windowElement.style.setProperty("--scale", String(scale));
+  if (scale > 1.05) windowElement.style.setProperty("--scale", String(scale));
 }
 
 fitMinimumFontSize();

@@ -28,14 +28,14 @@ class BidiError(Exception):
 
 class Firefox:
     """Firefox ESR at a device pixel ratio, with a profile folder of its
-    own; quit() ends it."""
+    own and the user's settings (preferences) in it; quit() ends it."""
 
-    def __init__(self, profile, ratio=1, size=(1280, 900)):
+    def __init__(self, profile, ratio=1, settings=(), size=(1280, 900)):
         profile = pathlib.Path(profile)
         profile.mkdir(parents=True, exist_ok=True)
         (profile / "user.js").write_text("".join(
             f"user_pref({json.dumps(name)}, {json.dumps(value)});\n"
-            for name, value in PREFERENCES.items()))
+            for name, value in {**PREFERENCES, **dict(settings)}.items()))
         self.process = subprocess.Popen(
             ["/usr/bin/firefox-esr", "--headless", "--no-remote", "--profile", str(profile),
              "--remote-debugging-port", "0", "about:blank"],
@@ -93,12 +93,10 @@ class Firefox:
     def title(self):
         return self.execute_script("return document.title")
 
-    def execute_script(self, body, *args):
-        """Runs a function body as Selenium does; a promise it returns is
-        waited for."""
+    def execute_script(self, body):
+        """Runs a function body as Selenium does, awaiting what it returns."""
         result = self.command("script.callFunction", {
             "functionDeclaration": f"async function() {{ {body} }}",
-            "arguments": [{"type": "string", "value": str(arg)} for arg in args],
             "target": {"context": self.context}, "awaitPromise": True})
         if result["type"] == "exception":
             raise BidiError(result["exceptionDetails"]["text"])

@@ -1,11 +1,11 @@
-"""What the web archive's test and benchmark share: a folder served on the
-loopback by a plain static server; the three engines the page is proven
-in, each from Debian's packages with nothing of its own fetched from the
-network: Chromium and Firefox ESR headless, WebKit (WebKitGTK's
-MiniBrowser) on the X display it is given; and the size of Tolvane's
-client area, by which both find its window."""
+"""What the web archive's tests and benchmark share: a static server on the
+loopback; the three engines, each from Debian's packages: Chromium and
+Firefox ESR headless, WebKit (WebKitGTK's MiniBrowser) on the X display
+it is given; and the size of Tolvane's client area."""
 import http.server
+import json
 import os
+import pathlib
 import socket
 import threading
 import time
@@ -19,8 +19,7 @@ from bidi import Firefox
 
 ENGINES = ("chromium", "firefox", "webkit")
 
-# The client area of ui/layout.h (kClientWidth by kClientHeight twips, 15
-# to a pixel), in logical pixels.
+# ui/layout.h's client area (kClientWidth by kClientHeight), in CSS pixels.
 CLIENT_SIZE = (360, 326)
 
 
@@ -78,8 +77,11 @@ class Server:
             def log_message(self, *args):
                 pass
 
+        self.folder = pathlib.Path(folder)
         self.sending = sending
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+        # A browser that goes on before an answer ends is no error here.
+        self.server.handle_error = lambda request, address: None
         self.port = self.server.server_address[1]
         self.url = f"http://localhost:{self.port}/"
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
@@ -95,14 +97,8 @@ class Server:
             self.server = None
 
 
-def serve(folder):
-    """Serves the folder until the program ends; returns its address."""
-    return Server(folder).url
-
-
 class Actions:
-    """Input actions as WebDriver defines them, one list per input source,
-    sent as they are: the same for every engine."""
+    """Input actions as WebDriver defines them, the same for every engine."""
 
     def perform(self, *sources):
         self.execute(Command.W3C_ACTIONS, {"actions": list(sources)})
@@ -117,30 +113,28 @@ class WebKit(Actions, webdriver.WebKitGTK):
     pass
 
 
-def open_browser(engine, profile, ratio=1):
+def open_browser(engine, profile, ratio=1, settings=None):
     """The engine's browser at a device pixel ratio (WebKit: 1, that of its
     display), with a profile folder of its own (WebKit's automation keeps
-    none beyond its session)."""
+    none beyond its session) and the user's settings there: Chromium's
+    preferences as nested names, Firefox's as user.js has them."""
     if engine == "chromium":
-        return chromium(profile, ratio)
+        if settings:
+            (pathlib.Path(profile) / "Default").mkdir(parents=True, exist_ok=True)
+            (pathlib.Path(profile) / "Default" / "Preferences").write_text(json.dumps(settings))
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                         "--no-first-run", "--disable-background-networking",
+                         "--disable-component-update", "--disable-sync", "--window-size=1280,900",
+                         f"--force-device-scale-factor={ratio}", f"--user-data-dir={profile}"]:
+            options.add_argument(argument)
+        return Chromium(service=Service("/usr/bin/chromedriver"), options=options)
     if engine == "firefox":
-        return Firefox(profile, ratio)
+        return Firefox(profile, ratio, settings or {})
     options = WebKitOptions()
     options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
     options.add_argument("--automation")
     browser = WebKit(executable_path="/usr/bin/WebKitWebDriver", options=options)
     browser.set_window_rect(0, 0, 1280, 900)
     return browser
-
-
-def chromium(profile, ratio=1):
-    """Debian's headless Chromium at a device pixel ratio, with a profile
-    folder of its own."""
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                     "--no-first-run", "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync", "--window-size=1280,900",
-                     f"--force-device-scale-factor={ratio}", f"--user-data-dir={profile}"]:
-        options.add_argument(argument)
-    return Chromium(service=Service("/usr/bin/chromedriver"), options=options)
