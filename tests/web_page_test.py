@@ -50,6 +50,7 @@ return new Promise((done) => {
   };
   worker.addEventListener("statechange", settle);
   settle();
+  setTimeout(() => done(`still ${worker.state}`), 20000);
 });
 """
 # How many files the offline copies hold.

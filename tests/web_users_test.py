@@ -25,12 +25,9 @@ from web_zip_test import CLEARED, CUT_WORDS, Failure, run_cases
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
 from browser import CLIENT_SIZE  # noqa: E402
 
-CHROMIUM_ON_A_MAC = {"userAgent": "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7)"
-                                   " AppleWebKit/537.36 (KHTML, like Gecko) Chrome/156.0.0.0"
-                                   " Safari/537.36",
-                     "platform": "MacIntel",
-                     "userAgentMetadata": {"platform": "macOS", "platformVersion": "15.0.0",
-                                           "architecture": "arm", "model": "", "mobile": False}}
+CHROMIUM_ON_A_MAC = {"userAgent": "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7)",
+                     "platform": "MacIntel", "userAgentMetadata": {"platform": "macOS",
+                     "platformVersion": "15", "architecture": "arm", "model": "", "mobile": False}}
 CELL_NAME = re.compile(r"Row [1-8], column ([1-9]|1[0-9]|20): PF[0-2] bit [0-7]")
 PF0_TABLE = "10, 00, 00, 00, 00, 00, 00, 00"
 
@@ -164,11 +161,13 @@ def check_tablet(page, server):
     tables = [page.value(id_) for id_ in ("text3", "play1", "play2")]
     if tables != [PF0_TABLE, "80, 00, 00, 00, 00, 00, 00, 00", CLEARED]:
         raise Failure(f"after taps the tables read {tables}")
+    had_keys = page.active()
     tap(page, "#mnusettings")
     tap(page, "#mnuabout")
     wait_for_box(page, "About Tolvane")
     page.keys(Keys.ENTER)
-    wait_for_box(page, "About Tolvane", shown=False)
+    page.wait_for(f"About closed, the keys back on {had_keys}",
+                  lambda: not page.dialog() and page.active() == had_keys, 5)
     tap(page, "#clrfield")
     if {page.value(id_) for id_ in ("text3", "play1", "play2")} != {CLEARED}:
         raise Failure("a tap on Clear Fields did not clear the tables")

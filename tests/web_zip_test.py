@@ -239,18 +239,14 @@ def check_window(page):
         raise Failure(f"words not whole in {cut}")
 
 
-def ctrl(page, letter):
-    page.chord(Keys.CONTROL, letter)
-
-
 def tables(page):
     """The tables as Ctrl+A and Ctrl+C put them on the clipboard."""
     read = {}
     for register, box in BOXES.items():
         page.set_clipboard("")
         page.click("#" + box)
-        ctrl(page, "a")
-        ctrl(page, "c")
+        page.chord(Keys.CONTROL, "a")
+        page.chord(Keys.CONTROL, "c")
         read[register] = page.clipboard()
     return read
 
@@ -282,8 +278,8 @@ def check_tables(page):
         raise Failure(f"the tables read {read}")
     page.set_clipboard("pasted")
     page.click("#play2")
-    ctrl(page, "a")
-    ctrl(page, "v")
+    page.chord(Keys.CONTROL, "a")
+    page.chord(Keys.CONTROL, "v")
     if tables(page)["PF2"] != "pasted":
         raise Failure("pasting pasted nothing into the PF2 box")
 

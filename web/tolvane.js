@@ -344,10 +344,13 @@ windowElement.setAttribute("aria-busy", "false");
 
 loaded.then(() => {
   if ("serviceWorker" in navigator && window.isSecureContext) {
-    // A newer version, if any, is fetched now, to start at the next visit;
-    // the copy in use fills in what was cleared from it behind the page.
-    navigator.serviceWorker.register("service-worker.js").then((registration) => {
-      registration.active?.postMessage("keep");
+    // A newer version, if any, is fetched now, to start at the next visit.
+    // A copy cleared behind the page's back is filled again, asked only
+    // then: a worker at work holds back the start of a newer one.
+    navigator.serviceWorker.register("service-worker.js").then(async (registration) => {
+      if (!(await caches.match(new URL("index.html", registration.scope)))) {
+        registration.active?.postMessage("keep");
+      }
       return registration.update();
     }).catch(() => {});
   }
