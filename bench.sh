@@ -4,7 +4,8 @@
 # start-up time and peak memory of the window beside an empty Qt window,
 # offscreen and under Xvfb. With --web, what the web archive that
 # tools/make-web-zip.sh wrote to build-web/ costs to open in each browser
-# engine beside its floor, bench/floor.html (bench/web_bench.py). Figures
+# engine beside its floor, bench/floor.html, from the server, from the
+# page's offline copy and over a slow line (bench/web_bench.py). Figures
 # and their reading: docs/performance.md.
 set -euo pipefail
 shopt -s inherit_errexit

@@ -8,7 +8,11 @@ and the time from navigation to the first whole window (the frame that
 draws all 160 check boxes and both notices), the median of RUNS loads
 from the server in each engine: Chromium, Firefox ESR and WebKit (which
 needs an X display: xvfb-run), with, for Tolvane, when its tables'
-program has arrived; then later visits from the page's offline copy.
+program has arrived and a later visit from the page's offline copy; then
+first visits over a slow line (every file at 20 KB/s, a fresh browser
+each, the median of RUNS but at most 5): when the window shows, when its
+script has bound the buttons and when the program has arrived, and so
+when the window answers a press: the later of the two.
 
 Usage: web_bench.py [--runs N] FLOOR_PAGE SITE_DIR
   FLOOR_PAGE  bench/floor.html
@@ -28,7 +32,7 @@ import time
 import brotli
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "web"))
-from browser import ENGINES, open_browser, serve  # noqa: E402
+from browser import ENGINES, Server, open_browser  # noqa: E402
 
 # Records performance.now() (milliseconds from navigation) at the start of
 # the first frame that draws the whole window, and when tolvane.wasm
@@ -49,23 +53,37 @@ PROGRAM_ARRIVED = """
       .find((entry) => entry.name.endsWith("tolvane.wasm"));
   return program ? program.responseEnd : null;
 """
+# Records performance.now() when the window's script has bound its buttons
+# (aria-busy turns "false"); presses before then wait for it.
+SCRIPT_BOUND = """
+new MutationObserver((changes, observer) => {
+  if (changes.some((change) => change.target.getAttribute("aria-busy") === "false")) {
+    window.scriptBound = performance.now();
+    observer.disconnect();
+  }
+}).observe(document.documentElement, { subtree: true, attributeFilter: ["aria-busy"] });
+"""
+
+# The slow line: bytes a second, each file.
+RATE = 20_000
 
 
-def instrumented(folder, page, into, offline_copy=False):
-    """A copy of the folder whose page records its first window, as every
-    engine runs it; without the offline copy's worker, unless asked for,
-    so that each load comes from the server."""
+def instrumented(folder, page, into, offline_copy=False, rate=None):
+    """A copy of the folder whose page records its first window and when
+    its script bound the buttons, as every engine runs it; without the
+    offline copy's worker, unless asked for, so that each load comes from
+    the server; served at rate bytes a second a file, if given."""
     shutil.copytree(folder, into)
     html = into / page
     html.write_text(html.read_text().replace(
-        "</head>", f"<script>{FIRST_WINDOW}</script>\n</head>", 1))
+        "</head>", f"<script>{FIRST_WINDOW}{SCRIPT_BOUND}</script>\n</head>", 1))
     worker = into / "service-worker.js"
     if not offline_copy:
         worker.unlink(missing_ok=True)
     elif worker.exists():  # the worker keeps only the page it was told of
         digest = "sha256-" + base64.b64encode(hashlib.sha256(html.read_bytes()).digest()).decode()
         worker.write_text(re.sub(r'("index.html": )"[^"]*"', rf'\1"{digest}"', worker.read_text()))
-    return serve(into) + page
+    return Server(into, rate=rate).url + page
 
 
 def downloads(folder):
@@ -79,26 +97,25 @@ def downloads(folder):
     return sizes
 
 
+def wait_for(driver, script, failure):
+    """What the script returns once it returns something, within 30 s."""
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        value = driver.execute_script(script)
+        if value:
+            return value
+        time.sleep(0.05)
+    sys.exit(f"{failure} in 30 s")
+
+
 def first_window_ms(driver, url):
     driver.get("about:blank")
     driver.get(url)
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline:
-        shown = driver.execute_script("return window.firstWindow")
-        if shown is not None:
-            return shown
-        time.sleep(0.05)
-    sys.exit(f"no window in {url} after 30 s")
+    return wait_for(driver, "return window.firstWindow", f"no window in {url}")
 
 
 def program_ms(driver):
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline:
-        arrived = driver.execute_script(PROGRAM_ARRIVED)
-        if arrived:
-            return arrived
-        time.sleep(0.05)
-    sys.exit("tolvane.wasm did not arrive in 30 s")
+    return wait_for(driver, PROGRAM_ARRIVED, "tolvane.wasm did not arrive")
 
 
 def from_server(engine, pages, runs):
@@ -116,19 +133,47 @@ def from_server(engine, pages, runs):
     return times
 
 
-def from_offline_copy(url, runs):
+def from_offline_copy(engine, url, runs):
     """First-window times of later visits as a user makes them: from the
     page's offline copy, after its check for a newer version."""
     with tempfile.TemporaryDirectory() as profile:
-        driver = open_browser("chromium", profile)
+        driver = open_browser(engine, profile)
         first_window_ms(driver, url)
-        deadline = time.monotonic() + 30
-        while not driver.execute_script("return navigator.serviceWorker.controller !== null"):
-            if time.monotonic() > deadline:
-                sys.exit("the page kept no offline copy in 30 s")
-            time.sleep(0.1)
+        wait_for(driver, "return navigator.serviceWorker.controller !== null",
+                 f"{engine} kept no offline copy")
         times = [first_window_ms(driver, url) for _ in range(runs)]
         driver.quit()
+    return times
+
+
+def on_slow_line(engine, pages, runs, warm_up):
+    """First visits over the slow line, each run in a fresh browser of the
+    engine (nothing cached), started on another address (warm_up), as a
+    browser in use is, then the pages by turns: when the window shows,
+    when its script bound the buttons, when the program arrived, and when
+    it answers a press, proven by a press of Create Code. The floor has no
+    program and binds its buttons before its first frame."""
+    times = {name: {"shows": [], "bound": [], "program": [], "answers": []} for name in pages}
+    for _ in range(runs):
+        with tempfile.TemporaryDirectory() as profile:
+            driver = open_browser(engine, profile)
+            first_window_ms(driver, warm_up)
+            for name, url in pages.items():
+                shows = first_window_ms(driver, url)
+                times[name]["shows"].append(shows)
+                if name == "floor":
+                    times[name]["answers"].append(shows)
+                    continue
+                bound = wait_for(driver, "return window.scriptBound", "the script bound nothing")
+                arrived = program_ms(driver)
+                times[name]["bound"].append(bound)
+                times[name]["program"].append(arrived)
+                times[name]["answers"].append(max(bound, arrived))
+                driver.execute_script('document.getElementById("Check141").click();'
+                                      ' document.getElementById("cmdcode").click();')
+                wait_for(driver, 'return document.getElementById("text3").value'
+                         ' === "10, 00, 00, 00, 00, 00, 00, 00"', "Create Code did not answer")
+            driver.quit()
     return times
 
 
@@ -144,18 +189,29 @@ def main(floor, site, runs, scratch):
     for name, (raw, gzipped, brotlied) in sizes.items():
         print(f"| {name} | {raw:,} B | {gzipped:,} B | {brotlied:,} B |")
     print()
-    print(f"| engine | floor | Tolvane | times the floor | tables' program arrived |"
-          f" (medians of {runs})")
-    print("|---|---:|---:|---:|---:|")
+    print(f"| engine | floor | Tolvane | times the floor | tables' program arrived "
+          f"| Tolvane, later visit from the offline copy | (medians of {runs})")
+    print("|---|---:|---:|---:|---:|---:|")
+    offline = instrumented(site, "index.html", scratch / "offline", offline_copy=True)
     for engine in ENGINES:
         medians = {name: statistics.median(values)
                    for name, values in from_server(engine, pages, runs).items()}
+        later = statistics.median(from_offline_copy(engine, offline, runs))
         print(f"| {engine} | {medians['floor']:.0f} ms | {medians['Tolvane']:.0f} ms "
-              f"| {medians['Tolvane'] / medians['floor']:.2f} | {medians['program']:.0f} ms |")
-    offline = statistics.median(from_offline_copy(
-        instrumented(site, "index.html", scratch / "offline", offline_copy=True), runs))
-    print(f"\nChromium, a later visit from the offline copy: {offline:.0f} ms"
-          " to the first whole window")
+              f"| {medians['Tolvane'] / medians['floor']:.2f} | {medians['program']:.0f} ms "
+              f"| {later:.0f} ms |")
+    slow = {"floor": instrumented(floor, "index.html", scratch / "floor-slow", rate=RATE),
+            "Tolvane": instrumented(site, "index.html", scratch / "site-slow", rate=RATE)}
+    slow_runs = min(runs, 5)
+    print(f"\nFirst visits, every file at {RATE // 1000} KB/s, a fresh browser each"
+          f" (medians of {slow_runs}):\n")
+    print("| engine | page | window shows | script bound | program arrived | answers a press |")
+    print("|---|---|---:|---:|---:|---:|")
+    for engine in ENGINES:
+        for name, times in on_slow_line(engine, slow, slow_runs, pages["floor"]).items():
+            cells = [f"{statistics.median(times[column]):.0f} ms" if times[column] else "–"
+                     for column in ("shows", "bound", "program", "answers")]
+            print(f"| {engine} | {name} | {' | '.join(cells)} |")
 
 
 if __name__ == "__main__":

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""Checks the offline copy's version that web/stamp.py gives the worker:
-the same files and worker give the same version, to the byte; a change to
-one file, or to the worker's code alone, gives another, so that a release
-never installs into the copy the page is using.
+"""Checks what web/stamp.py writes: the offline copy's version, the same
+for the same files and worker, another when one file or the worker's code
+alone changes, so that a release never installs into the copy the page is
+using; and the page's script without its lines that are only comments.
 
 Usage: stamp_test.py SOURCE_DIR
 """
@@ -32,6 +32,12 @@ def main(source):
         page_changed = version(stamp, worker, {"index.html": page}, scratch)
         worker.write_text(worker.read_text() + "// a worker of the next release\n")
         worker_changed = version(stamp, worker, {"index.html": page}, scratch)
+        source = scratch / "tolvane.js"
+        source.write_text('  // why\nconst a = "//";  // how\n// why\n')
+        subprocess.run([sys.executable, stamp, "script", source, page], check=True)
+        shipped = page.read_text()
+    if shipped != 'const a = "//";  // how\n':
+        sys.exit(f"FAIL: the script shipped as {shipped!r}")
     if built[0] != built[1]:
         sys.exit(f"FAIL: the same files gave the versions {built}")
     if len({built[0], page_changed, worker_changed}) != 3:

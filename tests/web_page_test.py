@@ -54,13 +54,11 @@ return new Promise((done) => {
 });
 """
 # How many files the offline copies hold.
-FILES_KEPT = """
-let count = 0;
-for (const name of await caches.keys()) count += (await (await caches.open(name)).keys()).length;
-return count;
-"""
-# The files the worker keeps, each with its digest.
+# The files the worker keeps, each with its digest; those not kept.
 KEPT_FILES = re.compile(r'^  "([^"]+)": "sha256-', re.M)
+NOT_KEPT = """
+return (await Promise.all({}.map(async (file) => (await caches.match(file)) ? [] : [file]))).flat();
+"""
 
 
 def new_version(folder, words):
@@ -80,7 +78,7 @@ def wait_for_offline_copy(page):
 
 
 def foot(page):
-    return page.script("return document.getElementById('foot')?.textContent")
+    return page.script("return document.getElementById('foot')?.textContent") or ""
 
 
 def check_installable(page, server):
@@ -110,14 +108,15 @@ def tables_work(page):
 
 
 def check_pretty_host(page, server):
-    """Visits, online and offline, where the host redirects its pages; the
-    licences page, offline, has every file it links to."""
+    """Visits by each address a link may give, online and offline, where
+    the host redirects; offline, every file the licences link to."""
     page.visit(server.url)
     wait_for_offline_copy(page)
-    for _ in range(2):
-        page.visit(server.url)
+    for address in ("", "index.html", "", "index.html", "?from=a-link"):
+        page.visit(server.url + address)
         tables_work(page)
-        server.stop()
+        if address == "index.html":
+            server.stop()
     check_links(page, server.url + "licences")
 
 
@@ -128,8 +127,9 @@ def check_refilled(page, server):
     wait_for_offline_copy(page)
     page.script("for (const name of await caches.keys()) await caches.delete(name)")
     page.visit(server.url)
-    files = len(KEPT_FILES.findall((server.folder / "service-worker.js").read_text()))
-    page.wait_for("copy refilled", lambda: page.script(FILES_KEPT) >= files, 20)
+    files = KEPT_FILES.findall((server.folder / "service-worker.js").read_text())
+    page.wait_for("copy refilled", lambda: not page.script(NOT_KEPT.format(files)), 20,
+                  lambda: f"({page.script(NOT_KEPT.format(files))} missing)")
     server.stop()
     page.visit(server.url)
     tables_work(page)
@@ -180,7 +180,7 @@ def check_update(page, server):
         page.wait_for("new version kept", lambda: any(
             "New: -" in name for name in page.script(KEPT)), 10)
         page.visit(newer.url)
-        page.wait_for("new version's page", lambda: (foot(page) or "").startswith("New: "))
+        page.wait_for("new version's page", lambda: foot(page).startswith("New: "))
         tables_work(page)
         kept = page.script(KEPT)
         if len(kept) != 1 or "New: -" not in kept[0]:
@@ -242,6 +242,7 @@ def check_from_file(page, server):
 
 EVERYWHERE, CHROMIUM = ("chromium", "firefox", "webkit"), ("chromium",)
 DID_NOT_RUN = "Tolvane could not start: its script did not run."
+FAILED = "Tolvane could not start: this browser could not run its script."
 # name, engines, check, options (see run_cases)
 CASES = [
     ("a pretty-URL host, online and offline", EVERYWHERE, check_pretty_host,
@@ -253,7 +254,7 @@ CASES = [
     ("opened as a file", EVERYWHERE, check_from_file, {}),
     ("a policy blocks its script", EVERYWHERE, says(DID_NOT_RUN), {"server": {"headers": [
         ("Content-Security-Policy", "script-src 'self' 'wasm-unsafe-eval'")]}}),
-    ("a script that does not parse", CHROMIUM, says(DID_NOT_RUN), {"folder": broken_script}),
+    ("a script that does not parse", CHROMIUM, says(FAILED), {"folder": broken_script}),
     ("installable, links served", CHROMIUM, check_installable, {}),
     ("no WebAssembly", CHROMIUM, says("it needs WebAssembly"), {
         "before": lambda page: page.driver.execute_cdp_cmd(

@@ -116,9 +116,8 @@ def keys_as_sent(table, option_is_altgraph=False):
 
 
 def words_whole(width, text_size=None):
-    """The window at least as wide as given, grown with its words at the
-    browser's text size (the page's rem) or minimum font size, and every
-    word whole."""
+    """The window grown with its words to the width given, at the browser's
+    text size (the page's rem) or minimum font size: every word whole."""
     def check(page, server):
         page.open(server.url)
         if text_size:
@@ -227,7 +226,6 @@ def touch_screen(width, height, dpr):
     return prepare
 
 
-MAC = {"general.platform.override": "MacIntel"}
 # name, engines, check, options (see run_cases)
 CASES = [
     ("a screen reader", ["chromium"], check_screen_reader, {}),
@@ -235,7 +233,7 @@ CASES = [
         "before": lambda page: page.driver.execute_cdp_cmd(
             "Emulation.setUserAgentOverride", CHROMIUM_ON_A_MAC)}),
     ("a Mac's keys as Firefox sends them", ["firefox"], keys_as_sent(MAC_KEYS, True),
-     {"settings": MAC}),
+     {"settings": {"general.platform.override": "MacIntel"}}),
     ("a Polish PC's keys", ["chromium", "firefox"], keys_as_sent(PC_KEYS), {}),
     ("a tablet", ["chromium"], check_tablet, {"before": touch_screen(1024, 768, 2)}),
     ("a phone", ["chromium"], check_phone, {"before": touch_screen(390, 844, 3)}),

@@ -28,11 +28,11 @@
 #   --windows      in a Debian 13 root: the suite cross-built for Windows and
 #                  run under Wine, and the Windows archive built twice
 #   --in-windows-root LIST LOG_DIR  (what --windows runs there)
-#   --web ZIP      the faults tagged "web", those of the page's script and
-#                  offline worker: each planted over the web archive ZIP
+#   --web ZIP      the faults tagged "web:CASE", those of the page's script
+#                  and offline worker: each planted over the web archive ZIP
 #                  (tools/make-web-zip.sh's) by tools/web/replant.py and
-#                  tried by tests/web_zip_test.sh; the others are skipped,
-#                  as the web faults are without --web
+#                  caught only when the page's case CASE fails on it; the
+#                  others are skipped, as the web faults are without --web
 # A fault tagged "archive" is one of the archives' reproducibility: on
 # Linux the package test catches it, for Windows the archive is built,
 # packed and built again elsewhere. One tagged "linux" concerns the Linux
@@ -148,18 +148,19 @@ windows_archive_check() {  # windows_archive_check LOG
     *) failed="the second build elsewhere failed"; return 3 ;;
   esac
 }
-web_check() {  # web_check LOG
+web_check() {  # web_check CASE LOG: the page's case CASE ("" all of them)
   rm -rf web-site web-planted.zip
   unzip -q "$web_zip" -d web-site
-  /usr/bin/python3 tools/web/replant.py web-site . >>"$1" 2>&1 || return 2
+  /usr/bin/python3 tools/web/replant.py web-site . >>"$2" 2>&1 || return 2
   (cd web-site && zip -qrX ../web-planted.zip .)
-  tests/web_zip_test.sh web-planted.zip "$PWD/web-shots" >>"$1" 2>&1 && return 0
-  failed=$(grep -m 1 '^FAIL' "$1") || { failed="the browsers' tests failed, but named no failing case"; return 3; }
+  TOLVANE_WEB_CASES=$1 tests/web_zip_test.sh web-planted.zip "$PWD/web-shots" >>"$2" 2>&1 && return 0
+  failed=$(grep -m 1 -F "FAIL ($1" "$2") ||
+    { failed="not its case \"$1\": $(grep -m 1 '^FAIL' "$2" || echo 'no case failed')"; return 3; }
   return 1
 }
 checks() {  # checks TAG LOG
   if [[ $platform == web ]]; then
-    web_check "$2"
+    web_check "${1#web:}" "$2"
   elif [[ $platform == windows && $1 == archive ]]; then
     windows_archive_check "$2"
   else
@@ -172,6 +173,7 @@ checks() {  # checks TAG LOG
   { echo "The scratch copy could not be configured; see $logs/no-fault.log" >&2; exit 2; }
 for tag in suite archive; do
   [[ $tag == suite || $platform == windows ]] || continue
+  [[ $platform != web ]] || tag=web:  # every case of the page
   status=0
   checks "$tag" "$logs/no-fault.log" || status=$?
   ((status == 0)) || { echo "The checks fail without any fault planted; see $logs/no-fault.log" >&2; exit 2; }
@@ -183,9 +185,12 @@ while IFS='|' read -r file find replace meaning tag; do
   if [[ $tag == linux && $platform != linux ]]; then
     skipped=$((skipped + 1)); echo "skipped          $meaning (Linux packages only)"; continue
   fi
-  if [[ $tag == web && $platform != web || $tag != web && $platform == web ]]; then
+  if [[ $tag == web:* && $platform != web || $tag != web:* && $platform == web ]]; then
     skipped=$((skipped + 1)); echo "skipped          $meaning (the page's faults with --web only)"; continue
   fi
+  # Only the page's script and worker are planted over the archive.
+  [[ $tag != web:* || $file == web/tolvane.js || $file == web/service-worker.js.in ]] ||
+    { echo "cannot plant: $meaning ($file is not the page's script or worker)" >&2; exit 2; }
   total=$((total + 1))
   log=$logs/$(printf '%02d' "$total")-$(tr -c 'A-Za-z0-9\n' - <<<"$meaning" | cut -c1-50).log
   echo "Fault: $meaning ($file)" >"$log"

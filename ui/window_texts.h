@@ -47,6 +47,9 @@ inline constexpr char kPageNotStarted[] = "Tolvane could not start here: %1";
 inline constexpr char kPageScriptDidNotRun[] =
     "Tolvane could not start: its script did not run. The site's security policy or an"
     " extension of the browser may block it. Allow JavaScript for this page, then reload it.";
+inline constexpr char kPageScriptFailed[] =
+    "Tolvane could not start: this browser could not run its script. Every current Firefox,"
+    " Chrome, Edge and Safari can.";
 inline constexpr char kPageNoScript[] =
     "Tolvane computes its tables with JavaScript and WebAssembly: please allow JavaScript for"
     " this page.";

@@ -306,16 +306,21 @@ menubar.addEventListener("click", (event) => {
   else openMenu(element, "title");
 });
 
-// With a menu open, a mouse or pen moving to another title opens that one;
-// a finger's tap there opens it by its click alone.
+// With a menu open, the mouse moving to another title opens that one; a
+// tap of a finger or a pen there opens it by its click alone.
 menubar.addEventListener("pointerover", (event) => {
-  if (event.pointerType === "touch") return;
+  if (event.pointerType !== "mouse") return;
   const title = event.target.closest(".menu > [role=menuitem]");
   if (title && openTitle() && openTitle() !== title) openMenu(title, "title");
 });
 
-document.addEventListener("pointerdown", (event) => {
-  if (openTitle() && !menubar.contains(event.target)) closeMenus(false);
+// A press outside closes the open menu. One on a control gives it the
+// keys; one on anything else gives them back where they were.
+document.addEventListener("mousedown", (event) => {
+  if (!openTitle() || menubar.contains(event.target)) return;
+  const takesKeys = event.target.closest("input, button, select, textarea, a[href], [tabindex]");
+  closeMenus(!takesKeys);
+  if (!takesKeys) event.preventDefault();
 });
 
 for (const id of ["cmdcode", "clrfield"]) {
@@ -336,7 +341,12 @@ function fitMinimumFontSize() {
   probe.style.fontSize = "calc(10 * var(--smallest-text))";
   const scale = asked / (probe.getBoundingClientRect().width / 10);
   probe.remove();
-  if (scale > 1.05) windowElement.style.setProperty("--scale", String(scale));
+  if (scale > 1.05) {
+    // A touch screen's zoom then makes up only what the words left.
+    const zoom = Number(getComputedStyle(windowElement).zoom) || 1;
+    windowElement.style.setProperty("--scale", String(scale));
+    windowElement.style.zoom = String(Math.max(1, zoom / scale));
+  }
 }
 
 fitMinimumFontSize();
@@ -345,8 +355,9 @@ windowElement.setAttribute("aria-busy", "false");
 loaded.then(() => {
   if ("serviceWorker" in navigator && window.isSecureContext) {
     // A newer version, if any, is fetched now, to start at the next visit.
-    // A copy cleared behind the page's back is filled again, asked only
-    // then: a worker at work holds back the start of a newer one.
+    // A copy cleared behind the page's back is filled again. The worker is
+    // asked only then: while it is at work, Chromium holds back a newer
+    // version's start.
     navigator.serviceWorker.register("service-worker.js").then(async (registration) => {
       if (!(await caches.match(new URL("index.html", registration.scope)))) {
         registration.active?.postMessage("keep");

@@ -210,14 +210,17 @@ std::string json(std::string_view text) {
       case '\\':
         out += "\\\\";
         break;
-      case '\n':
-        out += "\\n";
-        break;
       case '<':
         out += "\\u003c";
         break;
       default:
-        out += c;
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[7];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
     }
   }
   return out + "\"";
@@ -225,8 +228,8 @@ std::string json(std::string_view text) {
 
 // The page's words in place of the window: the one its scripts fill in
 // (#note); the one the page's style shows when no script runs at all
-// (#blocked); the one a browser with JavaScript off shows; and the texts
-// the scripts read, as data they do not run.
+// (#blocked); the one a browser with JavaScript off shows in place of
+// both; and the texts the scripts read, as data they do not run.
 std::string pageNotes() {
   const std::initializer_list<std::pair<const char*, const char*>> scriptTexts = {
       {"ended", texts::kPageEnded},
@@ -238,6 +241,7 @@ std::string pageNotes() {
       {"scriptNotHad", texts::kPageScriptNotHad},
       {"notStarted", texts::kPageNotStarted},
       {"scriptDidNotRun", texts::kPageScriptDidNotRun},
+      {"scriptFailed", texts::kPageScriptFailed},
       {"fromFile", texts::kPageFromFile}};
   std::string data;
   for (const auto& [name, text] : scriptTexts) {
@@ -245,7 +249,8 @@ std::string pageNotes() {
   }
   return "<p id=\"note\" class=\"page-note\" role=\"alert\" hidden></p>\n"
          "<p id=\"blocked\" class=\"page-note\">" + escape(texts::kPageScriptDidNotRun) + "</p>\n"
-         "<noscript><p class=\"page-note\">" + escape(texts::kPageNoScript) + "</p></noscript>\n"
+         "<noscript><style>#frmtolvane,#blocked{display:none}</style><p class=\"page-note\">" +
+         escape(texts::kPageNoScript) + "</p></noscript>\n"
          "<script type=\"application/json\" id=\"page-texts\">" + data + "}</script>\n";
 }
 

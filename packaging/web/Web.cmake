@@ -64,7 +64,8 @@ add_custom_command(OUTPUT ${page}/service-worker.js
           ${PROJECT_SOURCE_DIR}/web/service-worker.js.in ${page}/service-worker.js
           ${PROJECT_VERSION} ${kept}
   DEPENDS web_page ${page}/index.html ${icons} ${readme} ${page}/licences.html
-          ${page}/tolvane.webmanifest web/stamp.py web/service-worker.js.in
+          ${page}/tolvane.webmanifest web/stamp.py web/service-worker.js.in ${svg} LICENSE
+          ${emscripten_copyright}
   VERBATIM)
 add_custom_target(web_app ALL DEPENDS ${page}/service-worker.js)
 
