@@ -79,8 +79,7 @@ CUT_WORDS = """
 """
 
 
-# Only the cases whose names match TOLVANE_WEB_CASES, a regular expression.
-ONLY = re.compile(os.environ.get("TOLVANE_WEB_CASES", ""))
+ONLY = re.compile(os.environ.get("TOLVANE_WEB_CASES", ""))  # the cases to run, by name
 
 
 class Failure(Exception):
@@ -342,9 +341,8 @@ def check_exit(page):
 def run_cases(kind, archive, shots, cases):
     """Runs each case (name, engines, check, options) in a fresh browser of
     each engine on a fresh copy of the archive's folder. Options: folder, a
-    change to that copy; server, the Server's settings; settings, the
-    user's in the browser; ratio; before, what is set before check(page,
-    server) visits."""
+    change to it; server, the Server's settings; settings, the browser's;
+    ratio; before, what is set before check(page, server) visits."""
     archive = pathlib.Path(archive).resolve()
     shots = pathlib.Path(shots).resolve() if shots else None
     if shots:

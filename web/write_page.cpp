@@ -240,7 +240,6 @@ std::string pageNotes() {
       {"offline", texts::kPageOffline},
       {"scriptNotHad", texts::kPageScriptNotHad},
       {"notStarted", texts::kPageNotStarted},
-      {"scriptDidNotRun", texts::kPageScriptDidNotRun},
       {"scriptFailed", texts::kPageScriptFailed},
       {"fromFile", texts::kPageFromFile}};
   std::string data;
