@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Prints the path of a clean Debian root, as a tarball that sbuild and
+# autopkgtest unpack afresh for each run, made by mmdebstrap and kept in
+# the cache for a week, one per release, kind and the files that shape it.
+#   build: what sbuild needs, with Tolvane's build dependencies (for the
+#          host architecture HOST, cross-building when it is not this
+#          machine's) and the release's own lintian and blhc installed
+#   test:  a plain root with the installed-package tests' dependencies
+# Usage: tools/root-tarball.sh 12|13 build [HOST] | test
+#   TOLVANE_CACHE  the cache folder (default /var/cache/tolvane)
+#   DEBIAN_MIRROR  where mmdebstrap fetches from (its own default when unset)
+set -euo pipefail
+shopt -s inherit_errexit
+cd "$(dirname "$0")/.."
+case ${1:-} in
+  12 | bookworm) suite=bookworm ;;
+  13 | trixie) suite=trixie ;;
+  *) echo "Usage: $0 12|13 build [HOST] | test" >&2; exit 2 ;;
+esac
+kind=${2:-build}
+build_arch=$(dpkg --print-architecture)
+host=${3:-$build_arch}
+options=(--variant=buildd)
+case $kind in
+  build)
+    shaped_by=debian/control
+    options+=(--include=lintian,blhc --customize-hook='mkdir -p "$1/tmp/tolvane/debian"'
+      --customize-hook='copy-in debian/control /tmp/tolvane/debian')
+    build_dep=(apt-get build-dep --yes --no-install-recommends)
+    if [ "$host" != "$build_arch" ]; then
+      options+=(--architectures="$build_arch,$host" --include="crossbuild-essential-$host")
+      build_dep+=(--host-architecture "$host" --build-profiles cross)
+    fi
+    options+=(--customize-hook="chroot \"\$1\" ${build_dep[*]} /tmp/tolvane"
+      --customize-hook='rm -rf "$1/tmp/tolvane"') ;;
+  test)
+    shaped_by=debian/tests/control
+    # What the tests need but the package itself, already in the root.
+    mapfile -t needed < <(sed -n 's/^Depends: //p' debian/tests/control | tr -s ', ' '\n' |
+      grep -vx -e tolvane -e '' | LC_ALL=C sort -u)
+    options+=(--include="$(IFS=,; echo "${needed[*]}")") ;;
+  *) echo "Usage: $0 12|13 build [HOST] | test" >&2; exit 2 ;;
+esac
+
+cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")/roots
+key=$(cat "$0" "$shaped_by" | sha256sum | cut -c1-12)
+name=$suite-$kind-$build_arch-$host
+tarball=$cache/$name-$key.tar
+if [ -n "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then
+  echo "$tarball"
+  exit 0
+fi
+mkdir -p "$cache"
+chmod 755 "$cache"
+# Made under a name of its own, then renamed: a run beside this one sees
+# the whole tarball or none, and one stopped half-way leaves no part.
+partial=$(mktemp --suffix=.tar "$cache/.partial-$name.XXXXXX")
+trap 'rm -f "$partial"' EXIT
+log=$(realpath -m "${TOLVANE_LOGS:-build-deb}")/root-$name.log
+mkdir -p "$(dirname "$log")"
+echo "== Making the Debian $suite root for $kind ($host), about two minutes; log: $log" >&2
+mirror=()
+[ -z "${DEBIAN_MIRROR:-}" ] || mirror=("$DEBIAN_MIRROR")
+mmdebstrap "${options[@]}" "$suite" "$partial" "${mirror[@]}" >"$log" 2>&1 ||
+  { tail -n 20 "$log" >&2; echo "mmdebstrap failed; its log: $log" >&2; exit 1; }
+chmod 644 "$partial"
+mv -f "$partial" "$tarball"
+# Earlier roots of the same release and kind are of no more use.
+find "$cache" -maxdepth 1 -name "$name-*.tar" ! -path "$tarball" -delete
+echo "$tarball"

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Builds Tolvane's Debian packages from the source package of HEAD, as
+# Debian's builders do: sbuild in unshare mode, as an unprivileged user, in
+# a clean Debian 12 or 13 root (tools/root-tarball.sh), with the unit and
+# window tests (dh_auto_test) and the release's own lintian, pedantic; for
+# this machine's architecture, the autopkgtests of the installed package in
+# another clean root. blhc then reads the build log for every flag Debian
+# asks for. Cross-built for another architecture HOST (arm64), the tests
+# run under Debian's qemu-user. Packages and logs in build-deb/SUITE-HOST/.
+# Usage: tools/sbuild.sh 12|13 [HOST]
+#   Run by root, it builds as the user tolvane-build, made with subordinate
+#   ids of its own when missing; run by a user, as that user, who needs
+#   subordinate ids in /etc/subuid and /etc/subgid (Debian gives them to
+#   users made by adduser).
+#   TOLVANE_CACHE, DEBIAN_MIRROR as for tools/root-tarball.sh
+set -euo pipefail
+shopt -s inherit_errexit
+cd "$(dirname "$0")/.."
+case ${1:-} in
+  12 | bookworm) suite=bookworm ;;
+  13 | trixie) suite=trixie ;;
+  *) echo "Usage: $0 12|13 [HOST]" >&2; exit 2 ;;
+esac
+build_arch=$(dpkg --print-architecture)
+host=${2:-$build_arch}
+out=$PWD/build-deb/$suite-$host
+rm -rf "$out"
+mkdir -p "$out"
+tools/install-packages.sh sbuild mmdebstrap uidmap autopkgtest git
+export TOLVANE_LOGS=$out
+build_root=$(tools/root-tarball.sh "$suite" build "$host")
+
+as_builder=()
+if [ "$(id -u)" -eq 0 ]; then
+  builder=tolvane-build
+  if ! id "$builder" >/dev/null 2>&1; then
+    echo "== Making the user $builder, who builds the packages"
+    useradd --system --create-home --home-dir "/var/lib/$builder" --shell /usr/sbin/nologin "$builder"
+  fi
+  if ! grep -q "^$builder:" /etc/subuid || ! grep -q "^$builder:" /etc/subgid; then
+    usermod --add-subuids 3000000-3065535 --add-subgids 3000000-3065535 "$builder"
+  fi
+  as_builder=(runuser -u "$builder" --)
+fi
+work=$(mktemp -d /var/tmp/tolvane-sbuild.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+chmod 755 "$work"
+dsc=$(tools/source-package.sh "$work/source")
+[ ${#as_builder[@]} -eq 0 ] || chown -R tolvane-build "$work"
+
+options=(--chroot-mode=unshare --chroot="$build_root" --dist="$suite" --arch-any --no-arch-all
+  --no-source --no-run-piuparts --run-lintian
+  # The changelog names unstable, where Debian's uploads go; these
+  # packages are built for each stable release.
+  --lintian-opts="--pedantic --display-info --fail-on=error,warning --suppress-tags=distribution-and-changes-mismatch")
+if [ "$host" = "$build_arch" ]; then
+  test_root=$(tools/root-tarball.sh "$suite" test)
+  options+=(--run-autopkgtest --autopkgtest-virt-server=unshare
+    --autopkgtest-virt-server-opts="--release $suite --tarball $test_root")
+else
+  # sbuild leaves the tests out of a cross-build unless told otherwise.
+  options+=(--host="$host" --profiles=cross --no-run-autopkgtest)
+fi
+echo "== sbuild: Tolvane for Debian $suite on $host, in a clean root; log in $out"
+status=0
+(cd "$work" && "${as_builder[@]}" env SBUILD_CONFIG="$PWD/tools/sbuildrc" HOME="$work" \
+  sbuild "${options[@]}" "$dsc") >"$out/sbuild.log" 2>&1 || status=$?
+cp "$work"/*.deb "$work"/*.changes "$work"/*.buildinfo "$out/" 2>/dev/null || true
+cp -L "$work/tolvane_"*"_$host.build" "$out/build.log" 2>/dev/null || true
+if ((status != 0)); then
+  tail -n 40 "$out/sbuild.log" >&2
+  echo "sbuild failed; its log: $out/build.log (or $out/sbuild.log)" >&2
+  exit 1
+fi
+# Each release's blhc, from its root, knows the flags of that release.
+tar -xOf "$build_root" ./usr/bin/blhc >"$work/blhc"
+perl "$work/blhc" --debian --line-numbers "$out/build.log"
+echo "== Built, tested and checked: $(cd "$out" && echo *.deb)"
