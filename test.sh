@@ -10,6 +10,6 @@ if [ "${1:-}" = "--sanitize" ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 tools/setup.sh desktop-file-utils appstream xvfb xauth x11-utils fonts-dejavu-core git \
-  dpkg-dev lintian zip shellcheck
+  dpkg-dev zip shellcheck
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure

@@ -5,7 +5,7 @@
 #   build: what sbuild needs, with Tolvane's build dependencies (for the
 #          host architecture HOST, cross-building when it is not this
 #          machine's) and the release's own lintian and blhc installed
-#   test:  a plain root with the installed-package tests' dependencies
+#   test:  a plain root with what the installed package and its tests need
 # Usage: tools/root-tarball.sh 12|13 build [HOST] | test
 #   TOLVANE_CACHE  the cache folder (default /var/cache/tolvane)
 #   DEBIAN_MIRROR  where mmdebstrap fetches from (its own default when unset)
@@ -20,7 +20,9 @@ esac
 kind=${2:-build}
 build_arch=$(dpkg --print-architecture)
 host=${3:-$build_arch}
-options=(--variant=buildd)
+# The package lists stay in the root: its builds and tests install what it
+# already holds, and fetch nothing.
+options=(--variant=buildd --skip=cleanup/apt/lists)
 case $kind in
   build)
     shaped_by=debian/control
@@ -28,22 +30,28 @@ case $kind in
       --customize-hook='copy-in debian/control /tmp/tolvane/debian')
     build_dep=(apt-get build-dep --yes --no-install-recommends)
     if [ "$host" != "$build_arch" ]; then
-      options+=(--architectures="$build_arch,$host" --include="crossbuild-essential-$host")
+      # sbuild resolves a cross-build's dependencies with apt's own solver
+      # (apt-utils from Debian 13 on), and brings its own release's where
+      # the root has none, which fails against another release's apt.
+      options+=(--architectures="$build_arch,$host" --include="crossbuild-essential-$host,apt-utils")
       build_dep+=(--host-architecture "$host" --build-profiles cross)
     fi
     options+=(--customize-hook="chroot \"\$1\" ${build_dep[*]} /tmp/tolvane"
       --customize-hook='rm -rf "$1/tmp/tolvane"') ;;
   test)
     shaped_by=debian/tests/control
-    # What the tests need but the package itself, already in the root.
+    # What the tests need, the package's own libraries and autopkgtest's
+    # apt-utils, already in the root, so that only the package is installed.
     mapfile -t needed < <(sed -n 's/^Depends: //p' debian/tests/control | tr -s ', ' '\n' |
       grep -vx -e tolvane -e '' | LC_ALL=C sort -u)
+    needed+=(apt-utils libqt6widgets6 qt6-qpa-plugins)
     options+=(--include="$(IFS=,; echo "${needed[*]}")") ;;
   *) echo "Usage: $0 12|13 build [HOST] | test" >&2; exit 2 ;;
 esac
 
 cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")/roots
-key=$(cat "$0" "$shaped_by" | sha256sum | cut -c1-12)
+# Keyed by what shapes it: the options mmdebstrap gets and the file it reads.
+key=$(printf '%s\n' "${options[@]}" | cat - "$shaped_by" | sha256sum | cut -c1-12)
 name=$suite-$kind-$build_arch-$host
 tarball=$cache/$name-$key.tar
 if [ -n "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then

@@ -49,21 +49,22 @@ dsc=$(tools/source-package.sh "$work/source")
 [ ${#as_builder[@]} -eq 0 ] || chown -R tolvane-build "$work"
 
 options=(--chroot-mode=unshare --chroot="$build_root" --dist="$suite" --arch-any --no-arch-all
-  --no-source --no-run-piuparts --run-lintian
+  --no-source --no-run-piuparts --no-apt-update --no-apt-upgrade --no-apt-distupgrade --run-lintian
   # The changelog names unstable, where Debian's uploads go; these
   # packages are built for each stable release.
   --lintian-opts="--pedantic --display-info --fail-on=error,warning --suppress-tags=distribution-and-changes-mismatch")
 if [ "$host" = "$build_arch" ]; then
   test_root=$(tools/root-tarball.sh "$suite" test)
-  options+=(--run-autopkgtest --autopkgtest-virt-server=unshare
-    --autopkgtest-virt-server-opts="--release $suite --tarball $test_root")
+  options+=(--run-autopkgtest --autopkgtest-opts="-- unshare --release $suite --tarball $test_root")
 else
-  # sbuild leaves the tests out of a cross-build unless told otherwise.
   options+=(--host="$host" --profiles=cross --no-run-autopkgtest)
 fi
 echo "== sbuild: Tolvane for Debian $suite on $host, in a clean root; log in $out"
-status=0
-(cd "$work" && "${as_builder[@]}" env SBUILD_CONFIG="$PWD/tools/sbuildrc" HOME="$work" \
+config=$PWD/tools/sbuildrc status=0
+# Set, DEB_BUILD_OPTIONS also keeps sbuild from leaving out the tests of a
+# cross-build.
+(cd "$work" && "${as_builder[@]}" env SBUILD_CONFIG="$config" HOME="$work" \
+  DEB_BUILD_OPTIONS="parallel=$(nproc)" \
   sbuild "${options[@]}" "$dsc") >"$out/sbuild.log" 2>&1 || status=$?
 cp "$work"/*.deb "$work"/*.changes "$work"/*.buildinfo "$out/" 2>/dev/null || true
 cp -L "$work/tolvane_"*"_$host.build" "$out/build.log" 2>/dev/null || true
