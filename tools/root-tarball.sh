@@ -23,6 +23,7 @@ host=${3:-$build_arch}
 # The package lists stay in the root: its builds and tests install what it
 # already holds, and fetch nothing.
 options=(--variant=buildd --skip=cleanup/apt/lists)
+# shellcheck disable=SC2016,SC2054 # $1 is the root, as mmdebstrap hands it to its hooks; commas list its packages
 case $kind in
   build)
     shaped_by=debian/control

@@ -75,5 +75,5 @@ if ((status != 0)); then
 fi
 # Each release's blhc, from its root, knows the flags of that release.
 tar -xOf "$build_root" ./usr/bin/blhc >"$work/blhc"
-perl "$work/blhc" --debian --line-numbers "$out/build.log"
+perl "$work/blhc" --debian --arch="$host" --line-numbers "$out/build.log"
 echo "== Built, tested and checked: $(cd "$out" && echo *.deb)"
