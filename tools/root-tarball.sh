@@ -74,6 +74,7 @@ mmdebstrap "${options[@]}" "$suite" "$partial" "${mirror[@]}" >"$log" 2>&1 ||
   { tail -n 20 "$log" >&2; echo "mmdebstrap failed; its log: $log" >&2; exit 1; }
 chmod 644 "$partial"
 mv -f "$partial" "$tarball"
-# Earlier roots of the same release and kind are of no more use.
-find "$cache" -maxdepth 1 -name "$name-*.tar" ! -path "$tarball" -delete
+# Roots past their week, and what runs killed half-way left a day ago, go;
+# another branch's root of the same release and kind stays its week.
+find "$cache" -maxdepth 1 \( -name "*.tar" -mtime +7 -o -name ".partial-*" -mmin +1440 \) -delete
 echo "$tarball"
