@@ -6,18 +6,15 @@
 #          host architecture HOST, cross-building when it is not this
 #          machine's) and the release's own lintian and blhc installed
 #   test:  a plain root with what the installed package and its tests need
-# Usage: tools/root-tarball.sh 12|13 build [HOST] | test
+# Usage: tools/root-tarball.sh bookworm|trixie build [HOST] | test
 #   TOLVANE_CACHE  the cache folder (default /var/cache/tolvane)
 #   DEBIAN_MIRROR  where mmdebstrap fetches from (its own default when unset)
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
-case ${1:-} in
-  12 | bookworm) suite=bookworm ;;
-  13 | trixie) suite=trixie ;;
-  *) echo "Usage: $0 12|13 build [HOST] | test" >&2; exit 2 ;;
-esac
-kind=${2:-build}
+usage() { echo "Usage: $0 bookworm|trixie build [HOST] | test" >&2; exit 2; }
+[[ ${1:-} == @(bookworm|trixie) ]] || usage
+suite=$1 kind=${2:-build}
 build_arch=$(dpkg --print-architecture)
 host=${3:-$build_arch}
 # The package lists stay in the root: its builds and tests install what it
@@ -47,7 +44,7 @@ case $kind in
       grep -vx -e tolvane -e '' | LC_ALL=C sort -u)
     needed+=(apt-utils libqt6widgets6 qt6-qpa-plugins)
     options+=(--include="$(IFS=,; echo "${needed[*]}")") ;;
-  *) echo "Usage: $0 12|13 build [HOST] | test" >&2; exit 2 ;;
+  *) usage ;;
 esac
 
 cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")/roots
