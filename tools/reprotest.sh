@@ -13,7 +13,11 @@ cd "$(dirname "$0")/.."
 tools/install-packages.sh reprotest faketime disorderfs diffoscope-minimal debhelper \
   cmake ninja-build qt6-base-dev
 out=$PWD/build-deb/reprotest
+rm -rf "$out"  # reprotest keeps its results only in a folder of its own
 dsc=$(tools/source-package.sh "$out/source")
+# From nothing, both builds: a compiler cache would hand the second the
+# first one's objects.
+unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 # The tests ran in the packages' own builds; here only the bytes count.
 # No second user to build as: the build user is not varied.
 DEB_BUILD_OPTIONS=nocheck reprotest --verbosity 1 --vary=-user_group --min-cpus=2 \

@@ -7,7 +7,8 @@
 #          machine's) and the release's own lintian and blhc installed
 #   test:  a plain root with what the installed package and its tests need
 # Usage: tools/root-tarball.sh bookworm|trixie build [HOST] | test
-#   TOLVANE_CACHE  the cache folder (default /var/cache/tolvane)
+#   TOLVANE_CACHE  the cache folder (default /var/cache/tolvane, or
+#                  ~/.cache/tolvane for a user)
 #   DEBIAN_MIRROR  where mmdebstrap fetches from (its own default when unset)
 set -euo pipefail
 shopt -s inherit_errexit
@@ -47,7 +48,9 @@ case $kind in
   *) usage ;;
 esac
 
-cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")/roots
+default_cache=/var/cache/tolvane
+[ "$(id -u)" -eq 0 ] || default_cache=${XDG_CACHE_HOME:-$HOME/.cache}/tolvane
+cache=$(realpath -m "${TOLVANE_CACHE:-$default_cache}")/roots
 # Keyed by what shapes it: the options mmdebstrap gets and the file it reads.
 key=$(printf '%s\n' "${options[@]}" | cat - "$shaped_by" | sha256sum | cut -c1-12)
 name=$suite-$kind-$build_arch-$host
@@ -62,6 +65,9 @@ chmod 755 "$cache"
 # the whole tarball or none, and one stopped half-way leaves no part.
 partial=$(mktemp --suffix=.tar "$cache/.partial-$name.XXXXXX")
 trap 'rm -f "$partial"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 log=$(realpath -m "${TOLVANE_LOGS:-build-deb}")/root-$name.log
 mkdir -p "$(dirname "$log")"
 echo "== Making the Debian $suite root for $kind ($host), about two minutes; log: $log" >&2

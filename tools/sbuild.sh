@@ -44,7 +44,12 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 work=$(mktemp -d /var/tmp/tolvane-sbuild.XXXXXX)
 trap 'rm -rf "$work"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 chmod 755 "$work"
+# The build user may not read the checkout (under /root, say).
+cp tools/sbuildrc "$work/sbuildrc"
 dsc=$(tools/source-package.sh "$work/source")
 [ ${#as_builder[@]} -eq 0 ] || chown -R tolvane-build "$work"
 
@@ -60,7 +65,7 @@ else
   options+=(--host="$host" --profiles=cross --no-run-autopkgtest)
 fi
 echo "== sbuild: Tolvane for Debian $suite on $host, in a clean root; log in $out"
-config=$PWD/tools/sbuildrc status=0
+config=$work/sbuildrc status=0
 # Set, DEB_BUILD_OPTIONS also keeps sbuild from leaving out the tests of a
 # cross-build.
 (cd "$work" && "${as_builder[@]}" env SBUILD_CONFIG="$config" HOME="$work" \
