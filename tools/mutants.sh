@@ -34,8 +34,7 @@
 #                  caught only when the page's case CASE fails on it; the
 #                  others are skipped, as the web faults are without --web
 # A fault tagged "archive" is one of the archives' reproducibility, judged
-# with --windows: the archive is built, packed and built again elsewhere
-# (tools/reprotest.sh proves the Debian packages the same way).
+# with --windows: the archive is built, packed and built again elsewhere.
 # The scratch copy is configured and built from nothing, always in the same
 # folder (build-mutants-scratch/copy, one run at a time): where
 # CMAKE_CXX_COMPILER_LAUNCHER names ccache, its objects come back from the
@@ -112,7 +111,7 @@ export QT_QPA_PLATFORM=offscreen
 # what they check: a program the shell or ctest cannot find, a Wine that
 # does not start, tools/windows/wine-run.sh's own refusals, the package
 # test's second build failing.
-readonly machinery_failed='command not found|: not found$|Unable to find executable|\*\*\*Not Run|^wine: (could not|cannot|failed to)|^wine-run.sh: |^packages_test.sh: '
+readonly machinery_failed='command not found|: not found$|Unable to find executable|\*\*\*Not Run|^wine: (could not|cannot|failed to)|^wine-run.sh: '
 
 # Each check writes to the log LOG and returns 0 when it passes, 1 when it
 # fails on what it checks (naming in $failed what failed), 2 when the build
