@@ -180,7 +180,7 @@ rm -rf "$user_checkout"
 tools/install-packages.sh mmdebstrap git  # before the snapshot
 host_files >"$logs/host-before.txt"
 echo "== A root command that works beside all others until the test lets it finish"
-start beside --bind "$logs/beside:/out" sh -c 'sleep 600 & while [ ! -e /out/finish ]; do sleep 1; done; kill $!'
+start beside --bind "$logs/beside:/out" sh -c 'sleep infinity & while [ ! -e /out/finish ]; do sleep 1; done; kill $!'
 until_stage beside work
 
 for stage in mmdebstrap work; do
