@@ -9,7 +9,7 @@
 # run under Debian's qemu-user. Packages and logs in build-deb/SUITE-HOST/.
 # Usage: tools/sbuild.sh 12|13 [HOST]
 #   Run by root, it builds as the user tolvane-build, made with subordinate
-#   ids of its own when missing; run by a user, as that user, who needs
+#   ids of its own by useradd when missing; run by a user, as that user, who needs
 #   subordinate ids in /etc/subuid and /etc/subgid (Debian gives them to
 #   users made by adduser).
 #   TOLVANE_CACHE, DEBIAN_MIRROR as for tools/root-tarball.sh
@@ -33,12 +33,14 @@ build_root=$(tools/root-tarball.sh "$suite" build "$host")
 as_builder=()
 if [ "$(id -u)" -eq 0 ]; then
   builder=tolvane-build
+  # A user, not a system user: useradd then gives it subordinate ids of
+  # its own, clear of everyone else's; one run at a time makes it.
   if ! id "$builder" >/dev/null 2>&1; then
     echo "== Making the user $builder, who builds the packages"
-    useradd --system --create-home --home-dir "/var/lib/$builder" --shell /usr/sbin/nologin "$builder"
-  fi
-  if ! grep -q "^$builder:" /etc/subuid || ! grep -q "^$builder:" /etc/subgid; then
-    usermod --add-subuids 3000000-3065535 --add-subgids 3000000-3065535 "$builder"
+    # shellcheck disable=SC2016 # the script is sh -c's own
+    flock /etc/passwd sh -c 'id "$1" >/dev/null 2>&1 ||
+      useradd --create-home --home-dir "/var/lib/$1" --shell /usr/sbin/nologin "$1"' \
+      make-user "$builder"
   fi
   as_builder=(runuser -u "$builder" --)
 fi
