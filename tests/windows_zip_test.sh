@@ -44,7 +44,8 @@ sleep 1
 mkdir "$scratch/app"
 (cd "$scratch/app" && cmake -E tar xf "$zip")
 echo "== A fresh Wine prefix"
-wineboot -i >/dev/null 2>&1
+wineboot -i >"$scratch/wineboot.log" 2>&1 ||
+  { cat "$scratch/wineboot.log" >&2; echo "FAIL: Wine could not make its prefix" >&2; exit 1; }
 
 wait_for_window() {  # wait_for_window TITLE: prints the window's id
   local id
@@ -88,7 +89,8 @@ menu_box() {  # menu_box KEYS TITLE: the menu item opens a box titled TITLE
 for dpi in 96 144; do
   scale=$((dpi * 100 / 96))
   for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
-    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >"$scratch/reg.log" 2>&1 ||
+      fail "wine reg could not set $key: $(cat "$scratch/reg.log")"
   done
   wineserver -w
   echo "== tolvane.exe at $scale%"
