@@ -6,10 +6,8 @@
 # more on two cores, so it is kept in the cache, keyed by all that shapes
 # it and nothing else (qt_key_inputs): the source version, the configure
 # options, the toolchain file, the compiler and the Debian packages built
-# into the result. The cache's rules (which run makes an entry, which
-# waits for it, what is held and what pruned) are in tools/qt/cache.sh;
-# the entry and its source stay held until the command that made the root
-# ends, which builds against them after this script.
+# into the result. One run at a time makes an entry (a lock per key); a run
+# beside it waits, then uses it. What no run has used for a month goes.
 # A target may change that source with tools/qt/TARGET.patch (patch -p1 in
 # qtbase), which then is part of the key and of the source kept.
 # Beside Qt, the entry keeps in licensing/ the exact source files, from which
@@ -20,11 +18,10 @@ set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/../.."
 [ -f /etc/tolvane-root ] || {
-  echo "$0 builds Qt inside a Debian root of tools/debian-root.sh, never on the host;" \
+  echo "$0 builds Qt inside a root of tools/in-root.sh, never on the host;" \
     "run tools/make-windows-zip.sh" >&2
   exit 2
 }
-source tools/qt/cache.sh
 # A qt6-base version to build instead of the newest, for as long as
 # Debian's archive offers it; empty: the newest.
 readonly pinned_version=
@@ -54,8 +51,10 @@ offer_sources() {
   apt-get update -qq || { echo "apt cannot reach the Debian archive" >&2; exit 1; }
 }
 offer_sources
-mapfile -t offered < <(apt-cache showsrc --only-source qt6-base | sed -n 's/^Version: //p')
-version=$(qt_choose_version "$pinned_version" "${offered[@]}")
+# The pinned version while the archive offers it, else the newest it offers.
+offered=$(apt-cache showsrc --only-source qt6-base | sed -n 's/^Version: //p')
+version=$(grep -Fx "$pinned_version" <<<"$offered" || sort -V <<<"$offered" | tail -n 1)
+[ -n "$version" ] || { echo "Debian's archive offers no qt6-base source" >&2; exit 1; }
 readonly version package=qt6-base_$version
 if [ "$version" = "$pinned_version" ]; then
   echo "== Qt from qt6-base $version, as pinned in $0"
@@ -86,24 +85,17 @@ entry=$cache/qt/$key
 source_dir=$cache/qt-source/$package
 mkdir -p "$cache/qt" "$cache/qt-source"
 
-# This run holds the source and the entry from here until its command
-# ends, whether it finds, makes or waits for them.
-cache_hold "$source_dir"
-cache_hold "$entry"
-cache_keep_held
-
-build_group=
-end_run() {
-  [ -z "$build_group" ] || kill -TERM -- "-$build_group" 2>/dev/null || true
-  cache_drop_partials
-}
-trap end_run EXIT
+# A run killed outright leaves its partial entry; the next one removes it.
+exec {lock}>>"$cache/qt/$key.lock"
+flock "$lock"
+rm -rf "$entry".partial "$source_dir".partial
+trap 'rm -rf "$entry".partial "$source_dir".partial' EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
 
 fetch_source() {
-  cache_new_partial "$source_dir"
-  local into=$made_partial log
+  local into=$source_dir.partial log
+  mkdir -p "$into"
   log=$(mktemp)
   chown _apt "$into"
   (cd "$into" && apt-get source --download-only -qq "qt6-base=$version") >"$log" 2>&1 || {
@@ -112,22 +104,19 @@ fetch_source() {
     exit 1
   }
   rm -f "$log"
-  cache_publish "$into" "$source_dir"
+  mv "$into" "$source_dir"
 }
 
 # run_logged WHAT LOG command ...: prints progress each minute; on failure the
-# log's end, and the log kept in the cache where the user can read it. The
-# command runs in a process group of its own, which end_run ends with it.
+# log's end, and the log kept in the cache where the user can read it.
 run_logged() {
-  setsid "${@:3}" >"$2" 2>&1 &
-  build_group=$!
-  local ticks=0 status=0
-  while kill -0 "$build_group" 2>/dev/null; do
+  "${@:3}" >"$2" 2>&1 &
+  local build=$! ticks=0 status=0
+  while kill -0 "$build" 2>/dev/null; do
     sleep 5
     ((++ticks % 12)) || echo "   $1: $(grep -o '^\[[0-9]*/[0-9]*\]' "$2" | tail -n 1) $((SECONDS - start)) s"
   done
-  wait "$build_group" || status=$?
-  build_group=
+  wait "$build" || status=$?
   ((status == 0)) || {
     tail -n 40 "$2" >&2
     cp "$2" "$cache/qt/$key-$(basename "$2")"
@@ -138,10 +127,7 @@ run_logged() {
 
 # In a subshell: Qt's source date and folder stay out of what follows.
 build_qt() (
-  local work=/build/qt-$target partial
-  trap end_run EXIT
-  trap 'exit 143' TERM
-  trap 'exit 130' INT
+  local work=/build/qt-$target partial=$entry.partial
   # At its largest the build folder takes 1.4 GB (Windows), the finished
   # entry 0.2 GB; twice that, rounded up.
   tools/need-free-space.sh 3 /build
@@ -160,8 +146,7 @@ build_qt() (
   run_logged configuring configure.log cmake -S qtbase -B qt-build "${options[@]}"
   run_logged compiling build.log cmake --build qt-build
   cmake --install qt-build >install.log
-  cache_new_partial "$entry"
-  partial=$made_partial
+  mkdir -p "$partial"
   cp -a "$prefix/." "$partial/"
   echo "$key_inputs" >"$partial/key-inputs.txt"
   mkdir -p "$partial/licensing/source"
@@ -187,15 +172,19 @@ build_qt() (
       sed 's/^/  /' "$toolchain"
     fi
   } >"$partial/licensing/qt-source.txt"
-  cache_publish "$partial" "$entry"
+  mv "$partial" "$entry"
   rm -rf "$work"
   echo "== Qt built in $((SECONDS - start)) s; kept in $entry"
 )
 
-cache_make "$source_dir" fetch_source
-[ ! -d "$entry" ] || echo "== Qt $version for $target from the cache: $entry"
-cache_make "$entry" build_qt
-cache_prune "$cache" "$target" "$key" "$package"
+[ -d "$source_dir" ] || fetch_source
+if [ -d "$entry" ]; then
+  echo "== Qt $version for $target from the cache: $entry"
+else
+  build_qt
+fi
+touch "$entry" "$source_dir" "$cache/qt/$key.lock"  # their last use
+find "$cache/qt" "$cache/qt-source" -mindepth 1 -maxdepth 1 -mtime +30 -exec rm -rf {} +
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
 ln -s "$entry" "$prefix"
