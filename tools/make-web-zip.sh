@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Writes the web archive, build-web/tolvane-VERSION-web.zip, from this
 # repository's HEAD: Tolvane's page with its tables compiled to WebAssembly
-# by Debian's emscripten in a fresh Debian 13 root, and built twice to
+# by Debian's emscripten in a clean Debian 13 root, and built again to
 # prove it the same; beside it Tolvane's source and the logs
 # (tools/platform-zip.sh). Run as root on Debian 12 or 13.
-# Usage: tools/make-web-zip.sh   (TOLVANE_CACHE, DEBIAN_MIRROR and
-#   SOURCE_DATE_EPOCH as for tools/platform-zip.sh)
+# Usage: tools/make-web-zip.sh   (TOLVANE_CACHE, DEBIAN_MIRROR as for
+#   tools/root-tarball.sh)
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
-source tools/platform-zip.sh
-make_platform_zip web "$PWD/build-web"
+rm -rf build-web
+exec tools/in-root.sh --packages tools/web/packages.txt \
+  --bind "${TOLVANE_CACHE:-/var/cache/tolvane}:/var/cache/tolvane" --bind build-web:/out \
+  tools/platform-zip.sh web

@@ -7,8 +7,7 @@
 #   SURVIVED         the checks pass with it,
 #   could not build  the build fails with it, so nothing checked it,
 #   not judged       the machinery of the checks fails (a program missing,
-#                    Wine not starting, the second build of the archive
-#                    failing): only a test that fails on what it checks
+#                    Wine not starting, reprotest failing to build): only a test that fails on what it checks
 #                    catches a fault.
 # A fault not judged stops the run with an error; the run ends with 0 when
 # every fault is caught, 1 when one survived or could not build, 2 when it
@@ -34,7 +33,8 @@
 #                  caught only when the page's case CASE fails on it; the
 #                  others are skipped, as the web faults are without --web
 # A fault tagged "archive" is one of the archives' reproducibility, judged
-# with --windows: the archive is built, packed and built again elsewhere.
+# with --windows: the archive is built and packed, then built twice more by
+# reprotest.
 # The scratch copy is configured and built from nothing, always in the same
 # folder (build-mutants-scratch/copy, one run at a time): where
 # CMAKE_CXX_COMPILER_LAUNCHER names ccache, its objects come back from the
@@ -70,16 +70,20 @@ while (($#)); do
 done
 if [ -n "$windows" ]; then
   [ -z "$given_logs" ] || usage
-  source tools/platform-zip.sh  # refuses a user before anything is deleted
   out=$PWD/build-win64/mutants
-  # The list is read before platform_root makes $out afresh.
-  faults=$(cat "$list")
-  platform_root windows "$out" tools/windows/test-packages.txt
-  echo "$faults" >"$out/mutants.txt"
+  rm -rf "$out"
+  mkdir -p "$out"
+  cp "$list" "$out/mutants.txt"
   status=0
-  in_root tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults "${forwarded[@]}" || status=$?
+  tools/in-root.sh --packages tools/windows/packages.txt --packages tools/windows/test-packages.txt \
+    --bind "${TOLVANE_CACHE:-/var/cache/tolvane}:/var/cache/tolvane" --bind "$out:/out" \
+    tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults "${forwarded[@]}" || status=$?
   echo "The faults' logs on this machine: $out/faults"
   exit "$status"
+fi
+if [[ $platform == windows ]]; then
+  tools/qt/build-qt.sh windows /var/cache/tolvane
+  export CCACHE_DIR=/var/cache/tolvane/ccache CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
 [[ $platform == windows ]] || tools/setup.sh >/dev/null  # the packages the suite needs
 logs=${given_logs:-$logs}
@@ -109,8 +113,7 @@ export QT_QPA_PLATFORM=offscreen
 
 # What the checks print when they could not run at all, rather than fail on
 # what they check: a program the shell or ctest cannot find, a Wine that
-# does not start, tools/windows/wine-run.sh's own refusals, the package
-# test's second build failing.
+# does not start, tools/windows/wine-run.sh's own refusals.
 readonly machinery_failed='command not found|: not found$|Unable to find executable|\*\*\*Not Run|^wine: (could not|cannot|failed to)|^wine-run.sh: '
 
 # Each check writes to the log LOG and returns 0 when it passes, 1 when it
@@ -139,11 +142,11 @@ windows_archive_check() {  # windows_archive_check LOG
   # A fault in the packing fails it: that is the packing catching it.
   tools/make-packages.sh build-archive >>"$1" 2>&1 || { failed="the packing (tools/make-packages.sh)"; return 1; }
   local status=0
-  tools/rebuild-elsewhere.sh build-archive --preset windows >>"$1" 2>&1 || status=$?
+  tools/reprotest-zip.sh windows "$PWD/build-reprotest-store" >>"$1" 2>&1 || status=$?
   case $status in
     0) return 0 ;;
-    1) failed="the second build elsewhere (the archive differs)"; return 1 ;;
-    *) failed="the second build elsewhere failed"; return 3 ;;
+    1) failed="reprotest (the archive differs)"; return 1 ;;
+    *) failed="reprotest could not build the archive"; return 3 ;;
   esac
 }
 web_check() {  # web_check CASE LOG: the page's case CASE ("" all of them)

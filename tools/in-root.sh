@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Runs a command in a clean Debian 12 or 13 root, as a new user with nothing
+# installed meets that release: HEAD of this repository cloned at
+# /src/tolvane, in a root unpacked afresh from a tarball of
+# tools/root-tarball.sh (made once a week) into memory of its own (tmpfs),
+# in a mount and a PID namespace of its own. However the command ends,
+# Ctrl+C, SIGTERM or SIGKILL, the kernel ends every process in them and
+# drops the root with its mounts: the host keeps only what the command
+# wrote into the folders it was given. Needs root.
+# Usage: sudo tools/in-root.sh [--release 13|12] [--packages LIST]...
+#                              [--bind DIR:PLACE]... [command ...]
+#   --release   13 (trixie, the default) or 12 (bookworm)
+#   --packages  a file listing Debian packages to have in the root
+#   --bind      the host folder DIR (made if missing) appears at PLACE
+#   command     run in the clone; ./test.sh when none is given
+#   TOLVANE_CACHE, DEBIAN_MIRROR  as for tools/root-tarball.sh
+set -euo pipefail
+shopt -s inherit_errexit
+cd "$(dirname "$0")/.."
+[ "$(id -u)" -eq 0 ] || { echo "$0 works in a Debian root, which needs root: run it with sudo" >&2; exit 1; }
+suite=trixie lists=() binds=()
+while (($#)); do
+  case $1 in
+    --release)
+      case ${2:-} in 13) suite=trixie ;; 12) suite=bookworm ;; *) echo "--release is 13 or 12" >&2; exit 2 ;; esac
+      shift 2 ;;
+    --packages) lists+=("$(realpath "$2")"); shift 2 ;;
+    --bind)
+      [[ ${2:-} == ?*:/?* ]] || { echo "--bind takes DIR:/PLACE, not ${2:-nothing}" >&2; exit 2; }
+      mkdir -p "${2%%:*}"
+      binds+=("$(realpath "${2%%:*}"):${2#*:}")
+      shift 2 ;;
+    *) break ;;
+  esac
+done
+(($#)) || set -- ./test.sh
+# A stop ends what this script started: the making of the root (which then
+# removes what it had made) and the namespaces.
+making='' namespaces=''
+stop() {
+  [ -z "$making" ] || kill -TERM "$making" 2>/dev/null || true
+  [ -z "$namespaces" ] || kill -KILL "$namespaces" 2>/dev/null || true
+  exit "$1"
+}
+trap 'stop 129' HUP
+trap 'stop 130' INT
+trap 'stop 143' TERM
+# A command started in the background would read /dev/null, not the
+# caller's input.
+exec {stdin}<&0
+# Run apart, so that a stop reaches the trap at once; ended by the kernel
+# if this script is killed outright.
+exec {made}< <(exec setpriv --pdeathsig TERM -- tools/root-tarball.sh "$suite" work "${lists[@]}")
+making=$!
+read -r tarball <&"$made" || { wait "$making" || exit; exit 1; }
+making=''
+# The root is mounted where only its namespace sees it, on a folder of the
+# cache that stays empty on the host.
+place=$(dirname "$(dirname "$tarball")")/mnt
+mkdir -p "$place"
+passed=(TERM="${TERM:-dumb}")
+[ -z "${SOURCE_DATE_EPOCH:-}" ] || passed+=("SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH")
+# shellcheck disable=SC2016 # the script is the namespace's own
+inside='
+  root=$1 tarball=$2 binds=$3 passed=$4
+  shift 4
+  mount -t tmpfs -o mode=755 tolvane-root "$root"
+  tar -xf "$tarball" -C "$root"
+  mount -t proc proc "$root/proc"
+  mount --rbind --make-rslave /dev "$root/dev"
+  mount -t tmpfs tolvane-shm "$root/dev/shm"
+  mount --rbind --make-rslave /sys "$root/sys"
+  cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+  printf "%s\n" "$binds" | while IFS= read -r bind; do
+    [ -n "$bind" ] || continue
+    mkdir -p "$root${bind#*:}"
+    mount --bind "${bind%%:*}" "$root${bind#*:}"
+  done
+  git clone --quiet "$PWD" "$root/src/tolvane"
+  # The root becomes the namespace'"'"'s own "/", not a chroot, in which the
+  # kernel would refuse the user namespaces that reprotest and sbuild make.
+  cd "$root"
+  mkdir .host
+  pivot_root . .host
+  umount -l /.host
+  rmdir /.host
+  # shellcheck disable=SC2086 # one VAR=VALUE a word
+  exec /usr/bin/env -i HOME=/root LANG=C.UTF-8 $passed \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    sh -c "cd /src/tolvane && exec \"\$@\"" command "$@"'
+# Killed with this script, the namespaces' first process takes everything
+# in them along (setpriv's parent-death signal, then unshare's own).
+setpriv --pdeathsig KILL -- unshare --mount --propagation private --pid --fork --kill-child \
+  --mount-proc -- sh -ec "$inside" in-root "$place" "$tarball" "$(printf '%s\n' "${binds[@]}")" \
+  "${passed[*]}" "$@" <&"$stdin" &
+namespaces=$!
+wait "$namespaces"
