@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
-# Tries the Windows archive as a Windows user meets it, under Wine: unzipped
-# into a fresh Wine prefix with nothing installed, on a virtual display
-# with a window manager, at 100% and at 150% (144 dots per inch). The
+# Tries the Windows archive or installer as a Windows user meets it, under
+# Wine, in a fresh Wine prefix with nothing installed, a home of its own
+# and no menu entries made on this machine, on a virtual display with a
+# window manager: the archive unzipped and its program started at 100% and
+# at 150% (144 dots per inch); the installer installed silently and its
+# program started from the Start menu shortcut, at 100%. The
 # window must appear titled "Tolvane" with its colours in place; cells
 # tick by mouse and by Space; Create Code writes the right tables, which
 # copy out with Ctrl+C; About and Help show their boxes and Exit ends it,
 # its window gone. On a failure the window's picture is kept, in
-# SCREENSHOT_DIR or else beside the archive.
-# Usage: tests/windows_zip_test.sh ZIP [SCREENSHOT_DIR]
+# SCREENSHOT_DIR or else beside the archive. The installer then must be
+# upgraded in place by a later version, refuse an earlier one (both from
+# test-msi/ beside it: tools/make-windows-zip.sh --with-tests), and its
+# removal leave the prefix's files, HKCU\Software and uninstall entries as
+# they were before it was installed.
+# Usage: tests/windows_zip_test.sh ZIP|MSI [SCREENSHOT_DIR]
 set -euo pipefail
 shopt -s inherit_errexit
 here=$(dirname "$(realpath "$0")")
 if [ "${1:-}" != --on-display ]; then
   "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool x11-utils \
-    imagemagick xclip cmake
+    imagemagick xclip cmake msitools
   shots=""
   [ -z "${2:-}" ] || shots=$(realpath -m "$2")
   exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" "$shots"
@@ -21,7 +28,9 @@ fi
 zip=$2 shots=$3
 [ -z "$shots" ] || mkdir -p "$shots"
 scratch=$(mktemp -d)
-export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir "$scratch/home"
+export WINEPREFIX=$scratch/prefix WINEDEBUG=-all HOME=$scratch/home \
+  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 cleanup() {
   wineserver -k 2>/dev/null || true
   kill "${wm:-}" 2>/dev/null || true
@@ -41,11 +50,10 @@ fail() {
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
-mkdir "$scratch/app"
-(cd "$scratch/app" && cmake -E tar xf "$zip")
 echo "== A fresh Wine prefix"
 wineboot -i >"$scratch/wineboot.log" 2>&1 ||
   { cat "$scratch/wineboot.log" >&2; echo "FAIL: Wine could not make its prefix" >&2; exit 1; }
+wineserver -w
 
 wait_for_window() {  # wait_for_window TITLE: prints the window's id
   local id
@@ -86,7 +94,66 @@ menu_box() {  # menu_box KEYS TITLE: the menu item opens a box titled TITLE
   ! xdotool search --onlyvisible --name "^$2\$" >/dev/null || fail "\"$2\" stays open"
 }
 
-for dpi in 96 144; do
+# The prefix as a removal must leave it: its files (but for Windows
+# Installer's own folders and keys, which Windows has from the start),
+# HKCU\Software and the uninstall entries.
+state() {  # state FILE
+  local key
+  {
+    find "$WINEPREFIX/drive_c" | grep -v '/Installer\(/\|$\)' | LC_ALL=C sort
+    for key in 'HKCU\Software' 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'; do
+      wine reg export "$key" "$scratch/key.reg" /y >/dev/null 2>&1
+      iconv -f UTF-16 -t UTF-8 "$scratch/key.reg" | tr -d '\r'
+    done | grep -v -e '^$' -e '^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Installer[]\\]'  # its keys, but not their values
+  } >"$1"
+}
+installs() {  # installs MSI: silently, its log in $scratch/msiexec.log
+  local status=0
+  wine msiexec /i "$1" /qn /l*v "$scratch/msiexec.log" >/dev/null 2>&1 || status=$?
+  wineserver -w
+  return "$status"
+}
+entries() {  # the uninstall entries of Tolvane, one version a line
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' |
+    awk '/^HKEY/ {name = ""} $1 == "DisplayName" {name = $3} $1 == "DisplayVersion" && name == "Tolvane" {print $3}'
+}
+lifecycle() {
+  echo "== A later version over it, an earlier one refused, then removed"
+  local later=${msi%/*}/test-msi/tolvane-9.0-win64.msi earlier=${msi%/*}/test-msi/tolvane-0.9-win64.msi
+  [[ -f $later && -f $earlier ]] || fail "no installers of other versions beside it ($later)"
+  installs "$later" || fail "msiexec could not install a later version over it"
+  [ "$(entries)" = 9.0 ] || fail "after the later version, the uninstall entries are: $(entries | paste -sd ' ')"
+  [ -f "$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Programs/Tolvane/tolvane.exe" ] ||
+    fail "no tolvane.exe after the later version"
+  ! installs "$earlier" || fail "an earlier version installed over a later one"
+  # Wine does not log the message of the refusing condition: it is read
+  # from the installer, as Windows shows it.
+  msiinfo export "$earlier" LaunchCondition |
+    grep -q "^NOT WIX_DOWNGRADE_DETECTED.A newer version of Tolvane is already installed" ||
+    fail "an earlier version is refused without saying why"
+  [ "$(entries)" = 9.0 ] || fail "after the earlier version, the uninstall entries are: $(entries | paste -sd ' ')"
+  wine msiexec /x "$later" /qn >/dev/null 2>&1 || fail "msiexec could not remove Tolvane"
+  wineserver -w
+  state "$scratch/after"
+  diff "$scratch/before" "$scratch/after" >&2 || fail "the removal left the prefix otherwise than before"
+}
+
+if [[ $zip == *.msi ]]; then
+  dpi=96 dpis=(96)
+  msi=$zip
+  state "$scratch/before"
+  installs "$msi" || fail "msiexec could not install $zip"
+  shortcut="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvane.lnk"
+  [ -f "$shortcut" ] || fail "no Start menu shortcut Tolvane.lnk"
+  start=(wine start /wait /unix "$shortcut")
+else
+  mkdir "$scratch/app"
+  (cd "$scratch/app" && cmake -E tar xf "$zip")
+  dpis=(96 144)
+  start=(wine "$scratch/app/tolvane.exe")
+fi
+
+for dpi in "${dpis[@]}"; do
   scale=$((dpi * 100 / 96))
   for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
     wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >"$scratch/reg.log" 2>&1 ||
@@ -94,7 +161,7 @@ for dpi in 96 144; do
   done
   wineserver -w
   echo "== tolvane.exe at $scale%"
-  (cd "$scratch/app" && exec wine tolvane.exe >/dev/null 2>&1) &
+  "${start[@]}" >/dev/null 2>&1 &
   app=$!
   window=$(wait_for_window Tolvane) || fail "no window titled Tolvane"
   xdotool windowactivate --sync "$window"
@@ -132,4 +199,9 @@ for dpi in 96 144; do
   ! xdotool search --onlyvisible --name '^Tolvane$' >/dev/null || fail "Exit left a window titled Tolvane"
   echo "   window, colours, tables, copying, About, Help and Exit: right"
 done
-echo "The Windows archive works under Wine at 100% and 150%"
+if [[ $zip == *.msi ]]; then
+  lifecycle "$zip"
+  echo "The Windows installer works under Wine: installed, started, upgraded and removed"
+else
+  echo "The Windows archive works under Wine at 100% and 150%"
+fi

@@ -28,6 +28,44 @@ repack_zip() {
   find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   rm "$1"
   (cd "$tree" && find . -type f -printf '%P\n' | LC_ALL=C sort | zip -X -D -9 -q "$1" -@)
+  [ -f tolvane.wxs ] || return 0
+  local version=${1##*/tolvane-} other
+  make_msi "$tree" "${1%.zip}.msi" "${version%%-*}"
+  # Installers of other versions, for the test of upgrades only.
+  for other in ${TOLVANE_TEST_MSI_VERSIONS:-}; do
+    mkdir -p test-msi
+    make_msi "$tree" "test-msi/tolvane-$other-win64.msi" "$other"
+  done
+}
+
+# A GUID of its own for each NAME, version and release: the same commit
+# gives the same, another commit of the same version another.
+guid() {  # guid NAME
+  sha256sum <<<"tolvane $1 $SOURCE_DATE_EPOCH" |
+    sed -E 's/^(.{8})(.{4})(.{4})(.{4})(.{12}).*/{\1-\2-\3-\4-\5}/' | tr a-f A-F
+}
+
+# The installer of a Windows build (tolvane.wxs), from the archive's TREE:
+# the same files, the same dates. wixl writes the time of the build and a
+# random package code into the summary: the release's time (read in the
+# time zone, UTC here) and a code of the release's take their place.
+make_msi() {  # make_msi TREE MSI VERSION
+  local tool
+  for tool in wixl msibuild; do
+    command -v "$tool" >/dev/null || { echo "No $tool here: install Debian's wixl and msitools" >&2; exit 1; }
+  done
+  # wixl-heat names the folders at random: they are numbered in order.
+  (cd "$1" && find . -type f -printf '%P\n' | LC_ALL=C sort) |
+    wixl-heat --prefix "" --directory-ref INSTALLDIR --component-group Files --var var.Files --win64 |
+    perl -pe 's/\b(dir[0-9A-F]{32})\b/$folder{$1} \/\/= "folder" . ++$n/ge' >"$scratch/files.wxs"
+  wixl --arch x64 -D Win64=yes -D Files="$1" -D Version="$3" -D ProductCode="$(guid "product $3")" \
+    -o "$2" tolvane.wxs "$scratch/files.wxs"
+  msiinfo export "$2" _SummaryInformation | awk -F '\t' -v OFS='\t' -v code="$(guid "package $3")" \
+    -v date="$(date -d "@$SOURCE_DATE_EPOCH" '+%Y/%m/%d %H:%M:%S')" \
+    'NR > 3 && $1 == 9 {$2 = code} NR > 3 && ($1 == 12 || $1 == 13) {$2 = date} {print}' \
+    >"$scratch/summary.idt"
+  msibuild "$2" -i "$scratch/summary.idt"
+  echo "Wrote $2"
 }
 
 cd "$build_dir"

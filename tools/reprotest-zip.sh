@@ -3,8 +3,8 @@
 # built from nothing and packed (tools/make-packages.sh) twice, the second
 # time in another folder, at another time (faketime), with files listed in
 # another order (disorderfs), under another umask, locale, time zone, host
-# name, home, number of processors and kernel version; the ZIPs must be
-# the same to the byte. Packing works in the build tree, so that its files
+# name, home, number of processors and kernel version; the ZIPs (and the
+# Windows installer) must be the same to the byte. Packing works in the build tree, so that its files
 # are listed in another order too. Both builds' archives, and on a difference
 # reprotest's diffoscope report, are kept in STORE.
 # Usage: tools/reprotest-zip.sh TARGET [STORE]   (default /out/reprotest)
@@ -21,4 +21,4 @@ unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 reprotest --verbosity 1 --vary=-user_group --min-cpus=2 --store-dir="$store" -s . \
   "mkdir -p build-reprotest/tmp && cmake --preset $target -B build-reprotest && cmake --build build-reprotest &&
   TMPDIR=\$PWD/build-reprotest/tmp tools/make-packages.sh build-reprotest" \
-  'build-reprotest/tolvane-*.zip' -- null
+  'build-reprotest/tolvane-[0-9]*' -- null

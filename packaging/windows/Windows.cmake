@@ -43,6 +43,9 @@ install(CODE "
   file(GLOB_RECURSE dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
   execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \${dlls} COMMAND_ERROR_IS_FATAL ANY)")
 
+# The installer, made from the archive's files (tools/make-packages.sh).
+configure_file(packaging/windows/tolvane.wxs.in ${PROJECT_BINARY_DIR}/tolvane.wxs @ONLY)
+
 set(CPACK_STRIP_FILES ON)
 set(archive_platform win64)
 set(platform_folder windows)
