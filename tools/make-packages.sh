@@ -4,11 +4,17 @@
 # made. The umask, time zone and locale are fixed here, and every date
 # inside is the release's time: SOURCE_DATE_EPOCH where the builder sets it
 # (as Debian's tools do), otherwise the date of the commit.
+# A Windows build also gets its installer (make_msi). With a code-signing
+# certificate given, tolvane.exe in both and the installer itself are
+# signed, dated the release so that the bytes stay the same.
 # Usage: tools/make-packages.sh [BUILD_DIR]   (default build)
+#   TOLVANE_SIGNING_CERT           the certificate and key, PKCS#12
+#   TOLVANE_SIGNING_PASSWORD_FILE  the file that holds its password
 set -euo pipefail
 shopt -s inherit_errexit
 build_dir=$(realpath "${1:-build}")
 cd "$(dirname "$0")/.."
+homepage=$(sed -n 's/^project(.*HOMEPAGE_URL \([^ ]*\).*/\1/p' CMakeLists.txt)
 command -v zip >/dev/null || { echo "No zip here: install Debian's zip" >&2; exit 1; }
 
 umask 022
@@ -25,6 +31,7 @@ repack_zip() {
   local tree=$scratch/zip
   mkdir "$tree"
   (cd "$tree" && cmake -E tar xf "$1")
+  [ ! -f "$tree/tolvane.exe" ] || sign "$tree/tolvane.exe"
   find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   rm "$1"
   (cd "$tree" && find . -type f -printf '%P\n' | LC_ALL=C sort | zip -X -D -9 -q "$1" -@)
@@ -36,6 +43,19 @@ repack_zip() {
     mkdir -p test-msi
     make_msi "$tree" "test-msi/tolvane-$other-win64.msi" "$other"
   done
+  sign "${1%.zip}.msi"
+}
+
+sign() {  # sign FILE: in place, when a certificate is given
+  if [ -z "${TOLVANE_SIGNING_CERT:-}" ]; then
+    echo "Not signed, as no certificate is given (TOLVANE_SIGNING_CERT): ${1##*/}"
+    return
+  fi
+  osslsigncode sign -pkcs12 "$TOLVANE_SIGNING_CERT" -readpass "$TOLVANE_SIGNING_PASSWORD_FILE" \
+    -n Tolvane -i "$homepage" \
+    -time "$SOURCE_DATE_EPOCH" -in "$1" -out "$1.signed" >/dev/null
+  mv "$1.signed" "$1"
+  echo "Signed ${1##*/}"
 }
 
 # A GUID of its own for each NAME, version and release: the same commit

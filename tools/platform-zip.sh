@@ -53,4 +53,6 @@ if [ "${2:-}" = --with-tests ]; then
   logged suite-build.log sh -c 'cmake --preset windows-tests -B /build/tests && cmake --build /build/tests'
   echo "== Running them under Wine"
   ctest --test-dir /build/tests --output-on-failure --no-tests=error
+  echo "== Signing and the installer's files"
+  tests/windows_packages_test.sh "/build/$target"
 fi
