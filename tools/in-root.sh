@@ -16,7 +16,6 @@
 #   TOLVANE_CACHE, DEBIAN_MIRROR  as for tools/root-tarball.sh
 set -euo pipefail
 shopt -s inherit_errexit
-cd "$(dirname "$0")/.."
 [ "$(id -u)" -eq 0 ] || { echo "$0 works in a Debian root, which needs root: run it with sudo" >&2; exit 1; }
 suite=trixie lists=() binds=()
 while (($#)); do
@@ -34,6 +33,8 @@ while (($#)); do
   esac
 done
 (($#)) || set -- ./test.sh
+# The folders given are taken from where the command was started.
+cd "$(dirname "$0")/.."
 # A stop ends what this script started: the making of the root (which then
 # removes what it had made) and the namespaces.
 making='' namespaces=''
@@ -42,6 +43,21 @@ stop() {
   [ -z "$namespaces" ] || kill -KILL "$namespaces" 2>/dev/null || true
   exit "$1"
 }
+# Whoever ran this with sudo gets what it wrote into the checkout, up to
+# the checkout's own folder, so they can delete it without root.
+give_to_user() {
+  [ -n "${SUDO_UID:-}" ] && [ "$SUDO_UID" != 0 ] || return 0
+  local bind path
+  for bind in "${binds[@]}"; do
+    path=${bind%%:*}
+    [[ $path == "$PWD"/* ]] || continue
+    chown -R "$SUDO_UID:${SUDO_GID:-$SUDO_UID}" "$path"
+    while path=$(dirname "$path") && [[ $path == "$PWD"/* ]]; do
+      chown "$SUDO_UID:${SUDO_GID:-$SUDO_UID}" "$path"
+    done
+  done
+}
+trap give_to_user EXIT
 trap 'stop 129' HUP
 trap 'stop 130' INT
 trap 'stop 143' TERM
