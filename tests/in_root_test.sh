@@ -49,7 +49,7 @@ stop() {
       --release 12 --packages "$scratch/$marker.list" true)
   else
     run=(tools/in-root.sh --release 12 --bind "$scratch/out:/out" sh -c
-      "echo work >/tmp/$marker && echo work >/dev/shm/$marker && touch /out/working && sleep 600")
+      "echo work >/tmp/$marker && echo work >/dev/shm/$marker && touch /out/working && sleep 600; : $marker")
   fi
   rm -rf "$scratch/out" "$scratch/logs"
   "${run[@]}" >"$scratch/run.log" 2>&1 &
@@ -89,7 +89,7 @@ writer=$!
 stop TERM making
 [ ! -e "$parts-left.tar" ] || fail "the next run kept the part a killed run left"
 [ -e "$parts-written.tar" ] || fail "a run removed the part another was writing"
-kill "$writer"
+kill -- "-$writer"
 echo "   the next run removed the part a killed one left, and only that"
 
 echo "== Two root commands side by side"

@@ -35,6 +35,7 @@ done
 (($#)) || set -- ./test.sh
 # The folders given are taken from where the command was started.
 cd "$(dirname "$0")/.."
+tools/install-packages.sh mmdebstrap git
 # A stop ends what this script started: the making of the root (which then
 # removes what it had made) and the namespaces.
 making='' namespaces=''

@@ -12,6 +12,16 @@
 #                 run under Wine
 set -euo pipefail
 shopt -s inherit_errexit
+signing=() binds=()
+if [ -n "${TOLVANE_SIGNING_CERT:-}" ]; then
+  # Both files, as given from where the command was started, seen in the root.
+  cert=$(realpath -m "$TOLVANE_SIGNING_CERT") password=$(realpath -m "${TOLVANE_SIGNING_PASSWORD_FILE:-}")
+  [[ -r $cert && -f $password && -r $password ]] ||
+    { echo "The certificate or TOLVANE_SIGNING_PASSWORD_FILE cannot be read" >&2; exit 2; }
+  binds=(--bind "${cert%/*}:/signing/cert" --bind "${password%/*}:/signing/password")
+  signing=(TOLVANE_SIGNING_CERT="/signing/cert/${cert##*/}"
+    TOLVANE_SIGNING_PASSWORD_FILE="/signing/password/${password##*/}")
+fi
 cd "$(dirname "$0")/.."
 lists=(--packages tools/windows/packages.txt)
 case ${1:-} in
@@ -19,14 +29,6 @@ case ${1:-} in
   --with-tests) lists+=(--packages tools/windows/test-packages.txt) ;;
   *) echo "Usage: $0 [--with-tests]" >&2; exit 2 ;;
 esac
-signing=()
-if [ -n "${TOLVANE_SIGNING_CERT:-}" ]; then
-  # The certificate's and the password's folders, seen in the root.
-  lists+=(--bind "$(dirname "$(realpath "$TOLVANE_SIGNING_CERT")"):/signing/cert"
-    --bind "$(dirname "$(realpath "$TOLVANE_SIGNING_PASSWORD_FILE")"):/signing/password")
-  signing=(TOLVANE_SIGNING_CERT="/signing/cert/${TOLVANE_SIGNING_CERT##*/}"
-    TOLVANE_SIGNING_PASSWORD_FILE="/signing/password/${TOLVANE_SIGNING_PASSWORD_FILE##*/}")
-fi
 rm -rf build-win64
-exec tools/in-root.sh "${lists[@]}" --bind "${TOLVANE_CACHE:-/var/cache/tolvane}:/var/cache/tolvane" \
+exec tools/in-root.sh "${lists[@]}" "${binds[@]}" --bind "${TOLVANE_CACHE:-/var/cache/tolvane}:/var/cache/tolvane" \
   --bind build-win64:/out env "${signing[@]}" tools/platform-zip.sh windows "$@"

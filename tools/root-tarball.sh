@@ -12,6 +12,7 @@
 #   TOLVANE_CACHE  the cache folder (default /var/cache/tolvane, or
 #                  ~/.cache/tolvane for a user)
 #   DEBIAN_MIRROR  where mmdebstrap fetches from (its own default when unset)
+#   TOLVANE_LOGS   where mmdebstrap's log goes (default: the cache's roots)
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
@@ -73,14 +74,12 @@ chmod 755 "$cache"
 # Made under a name of its own, then renamed: a run beside this one sees
 # the whole tarball or none. The name is locked while it is written, so that
 # the next run removes what one killed outright left.
-for left in "$cache"/.partial-*; do
-  [ ! -e "$left" ] || flock -n "$left" rm -f "$left" || true
-done
+find "$cache" -maxdepth 1 -name '.partial-*' -mmin +1 -exec flock -n {} rm -f {} \; 2>/dev/null || true
 partial=$(mktemp --suffix=.tar "$cache/.partial-$name.XXXXXX")
 exec {lock}<"$partial"
 flock "$lock"
 trap 'rm -f "$partial"' EXIT
-log=$(realpath -m "${TOLVANE_LOGS:-build-deb}")/root-$name.log
+log=$(realpath -m "${TOLVANE_LOGS:-$cache}")/root-$name-$key.log
 mkdir -p "$(dirname "$log")"
 echo "== Making the Debian $suite root for $kind ($host), about two minutes; log: $log" >&2
 mirror=()
@@ -99,9 +98,12 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 "${make[@]}" >"$partial" 2>"$log" &
 making=$!
-trap 'kill -KILL "$making" 2>/dev/null; exit 129' HUP
-trap 'kill -KILL "$making" 2>/dev/null; exit 130' INT
-trap 'kill -KILL "$making" 2>/dev/null; exit 143' TERM
+# The namespaces end with all in them; mmdebstrap of a user's cleans up.
+stop=KILL
+[ "$(id -u)" -eq 0 ] || stop=TERM
+trap 'kill -$stop "$making" 2>/dev/null || true; wait "$making" || true; exit 129' HUP
+trap 'kill -$stop "$making" 2>/dev/null || true; wait "$making" || true; exit 130' INT
+trap 'kill -$stop "$making" 2>/dev/null || true; wait "$making" || true; exit 143' TERM
 wait "$making" || { tail -n 20 "$log" >&2; echo "mmdebstrap failed; its log: $log" >&2; exit 1; }
 chmod 644 "$partial"
 mv -f "$partial" "$tarball"

@@ -6,8 +6,8 @@
 # more on two cores, so it is kept in the cache, keyed by all that shapes
 # it and nothing else (qt_key_inputs): the source version, the configure
 # options, the toolchain file, the compiler and the Debian packages built
-# into the result. One run at a time makes an entry (a lock per key); a run
-# beside it waits, then uses it. What no run has used for a month goes.
+# into the result. One run at a time makes an entry (a lock on the cache);
+# a run beside it waits, then uses it. What no run has used for a month goes.
 # A target may change that source with tools/qt/TARGET.patch (patch -p1 in
 # qtbase), which then is part of the key and of the source kept.
 # Beside Qt, the entry keeps in licensing/ the exact source files, from which
@@ -85,9 +85,12 @@ entry=$cache/qt/$key
 source_dir=$cache/qt-source/$package
 mkdir -p "$cache/qt" "$cache/qt-source"
 
-# A run killed outright leaves its partial entry; the next one removes it.
-exec {lock}>>"$cache/qt/$key.lock"
+# One run at a time looks, makes and prunes; the entry and source it takes
+# are dated now, so that no run beside it prunes them while in use. A run
+# killed outright leaves its partials; the next one removes them.
+exec {lock}>>"$cache/qt/.lock"
 flock "$lock"
+touch -c "$entry" "$source_dir"
 rm -rf "$entry".partial "$source_dir".partial
 trap 'rm -rf "$entry".partial "$source_dir".partial' EXIT
 trap 'exit 143' TERM
@@ -183,8 +186,7 @@ if [ -d "$entry" ]; then
 else
   build_qt
 fi
-touch "$entry" "$source_dir" "$cache/qt/$key.lock"  # their last use
-find "$cache/qt" "$cache/qt-source" -mindepth 1 -maxdepth 1 -mtime +30 -exec rm -rf {} +
+find "$cache/qt" "$cache/qt-source" -mindepth 1 -maxdepth 1 ! -name .lock -mtime +30 -exec rm -rf {} +
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
 ln -s "$entry" "$prefix"
