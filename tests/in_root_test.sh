@@ -81,9 +81,10 @@ for stage in making working; do
   done
 done
 # A tarball's part that a run killed outright left (its writer's lock
-# free) goes with the next run that makes a root; one still written stays.
+# free, a minute old) goes with the next run that makes a root; one still
+# written stays.
 parts=$scratch/cache/roots/.partial
-touch "$parts-left.tar" "$parts-written.tar"
+touch -d '2 minutes ago' "$parts-left.tar" "$parts-written.tar"
 flock "$parts-written.tar" sleep 600 &
 writer=$!
 stop TERM making
