@@ -142,7 +142,7 @@ windows_archive_check() {  # windows_archive_check LOG
   # A fault in the packing fails it: that is the packing catching it.
   tools/make-packages.sh build-archive >>"$1" 2>&1 || { failed="the packing (tools/make-packages.sh)"; return 1; }
   local status=0
-  tools/reprotest-zip.sh windows "$PWD/build-reprotest-store" >>"$1" 2>&1 || status=$?
+  tools/reprotest.sh windows "$PWD/build-reprotest-store" >>"$1" 2>&1 || status=$?
   case $status in
     0) return 0 ;;
     1) failed="reprotest (the archive differs)"; return 1 ;;

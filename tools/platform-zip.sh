@@ -4,7 +4,7 @@
 # for, from HEAD with the TARGET preset of CMakePresets.json, against Qt of
 # tools/qt/build-qt.sh where the platform needs its own; packed by
 # tools/make-packages.sh and proved the same when reprotest builds it
-# again (tools/reprotest-zip.sh). Into /out go the archive, the exact source of
+# again (tools/reprotest.sh TARGET). Into /out go the archive, the exact source of
 # its Qt (qt-source/) where it has one, Tolvane's own source
 # (tolvane-source.tar.gz) and the log of every step (logs/); the caches
 # are at /var/cache/tolvane.
@@ -46,7 +46,7 @@ echo "== Building it again with reprotest's variations, to compare"
 # What was just built, through the compiler cache, is reprotest's first build.
 mkdir -p /build/control/source-root/build-reprotest
 cp "${packages[@]}" /build/control/source-root/build-reprotest/
-logged reprotest.log tools/reprotest-zip.sh "$target" /out/reprotest /build/control
+logged reprotest.log tools/reprotest.sh "$target" /out/reprotest /build/control
 echo "== The same, byte for byte, when built again"
 if [ "${2:-}" = --with-tests ]; then
   echo "== Building the tests for $target"

@@ -1,24 +1,43 @@
 #!/usr/bin/env bash
-# Proves the Debian packages of HEAD reproducible with Debian's reprotest:
-# the source package (tools/source-package.sh) built twice on this
-# machine, the second time in another folder, at another time (faketime),
+# Proves Tolvane's packages reproducible with Debian's reprotest: built
+# twice, the second time in another folder, at another time (faketime),
 # with files listed in another order (disorderfs), under another umask,
 # locale, time zone, host name, home, number of processors and kernel
-# version; the .debs of both builds must be the same to the byte. On a
-# difference reprotest's diffoscope report is in build-deb/reprotest/.
-# Usage: tools/reprotest.sh
+# version; they must be the same to the byte. Both builds' packages, and
+# on a difference reprotest's diffoscope report, are kept in STORE.
+#   no TARGET  the source package of HEAD (tools/source-package.sh) and its
+#              .debs, on this machine; STORE is build-deb/reprotest/result
+#   TARGET     in a root of tools/in-root.sh, this tree built with that
+#              preset and packed by tools/make-packages.sh (the ZIP, and for
+#              Windows the installer), packing in the build tree so that its
+#              files are listed in another order too; STORE /out/reprotest
+#              by default. With CONTROL, a folder laid out as reprotest keeps
+#              a build's packages (source-root/build-reprotest/), those are
+#              the first build's, and only the second is made.
+# Usage: tools/reprotest.sh [TARGET [STORE [CONTROL]]]
 set -euo pipefail
 shopt -s inherit_errexit
+target=${1:-} store=$(realpath -m "${2:-/out/reprotest}") options=()
+[ -z "${3:-}" ] || options=(--control-build "$(realpath "$3")")
 cd "$(dirname "$0")/.."
-tools/install-packages.sh reprotest faketime disorderfs diffoscope-minimal debhelper \
-  cmake ninja-build qt6-base-dev
-out=$PWD/build-deb/reprotest
-rm -rf "$out"  # reprotest keeps its results only in a folder of its own
-dsc=$(tools/source-package.sh "$out/source")
-# From nothing, both builds: a compiler cache would hand the second the
-# first one's objects.
+# From nothing: a compiler cache would hand the second build the first
+# one's objects. No second user to build as: the user is not varied.
 unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
-# The tests ran in the packages' own builds; here only the bytes count.
-# No second user to build as: the build user is not varied.
-DEB_BUILD_OPTIONS=nocheck reprotest --verbosity 1 --vary=-user_group --min-cpus=2 \
-  --store-dir="$out/result" "$dsc" -- null
+options+=(--verbosity 1 --vary=-user_group --min-cpus=2)
+if [ -z "$target" ]; then
+  tools/install-packages.sh reprotest faketime disorderfs diffoscope-minimal debhelper \
+    cmake ninja-build qt6-base-dev
+  out=$PWD/build-deb/reprotest
+  rm -rf "$out"  # reprotest keeps its results only in a folder of its own
+  dsc=$(tools/source-package.sh "$out/source")
+  # The tests ran in the packages' own builds; here only the bytes count.
+  DEB_BUILD_OPTIONS=nocheck reprotest "${options[@]}" --store-dir="$out/result" "$dsc" -- null
+else
+  rm -rf "$store"
+  SOURCE_DATE_EPOCH=$(tools/release-date.sh)
+  export SOURCE_DATE_EPOCH
+  reprotest "${options[@]}" --store-dir="$store" -s . \
+    "mkdir -p build-reprotest/tmp && cmake --preset $target -B build-reprotest && cmake --build build-reprotest &&
+    TMPDIR=\$PWD/build-reprotest/tmp tools/make-packages.sh build-reprotest" \
+    'build-reprotest/tolvane-[0-9]*' -- null
+fi
