@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Checks that an archive carries the licence of everything in it that holds
-# code: each such file (program, library, plugin) must have a line in the
-# table, and each licence file or folder the line names must be in the
-# archive, not empty; and that the notices of the code built into Qt are
-# exactly those whose code the shipped files hold (tests/notices_in_code.py).
+# code: each such file has a line in the table whose licence files are in
+# the archive, not empty; and Qt's notices are exactly those of the code
+# the shipped files hold (tests/notices_in_code.py).
 # Usage: tests/archive_licences_test.sh ARCHIVE TABLE
 #   TABLE  lines of "FILE LICENCE..." (paths inside the archive; a folder
 #          ends in /); # starts a comment

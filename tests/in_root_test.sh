@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Stops tools/in-root.sh as a user or a machine would, by Ctrl+C, SIGTERM
-# or SIGKILL, while it makes a root and while a command works in one,
-# writing into the root's /tmp and /dev/shm. Each time it must end at once
-# with the signal's status, and the host must keep nothing of it: no
-# process, no mount, no file in /tmp or /dev/shm, no temporary folder of
-# mmdebstrap's, and no part of a root in the cache after the next run. Two
-# commands side by side both end well. Needs root.
+# Stops tools/in-root.sh by Ctrl+C, SIGTERM or SIGKILL while it makes a
+# root and while a command works in one. Each time it must end at once with
+# the signal's status, leaving no process, mount, file in /tmp or /dev/shm,
+# mmdebstrap folder, or (after the next run) part of a root. Two commands
+# side by side both end well. Needs root.
 # Usage: tests/in_root_test.sh
 set -euo pipefail
 shopt -s inherit_errexit
@@ -15,9 +13,8 @@ marker=tolvane-in-root-test.$$
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 touch "$scratch/start"
-# Each run a job in a process group of its own, as a terminal starts a
-# command, with Ctrl+C's SIGINT not ignored as it is for plain background
-# commands.
+# Each run in a process group of its own, as a terminal starts it, so that
+# it takes Ctrl+C's SIGINT.
 set -m
 fail() { echo "FAIL: $*" >&2; exit 1; }
 wait_for() {  # wait_for WHAT TEST ...: up to two minutes
@@ -25,18 +22,13 @@ wait_for() {  # wait_for WHAT TEST ...: up to two minutes
   fail "waited in vain for $1"
 }
 
-# No process of a run lives on: none works in a root, none sees a mount in
-# the test's folder.
-gone() {
-  ! pgrep -f "$marker" >/dev/null && ! grep -qs "$scratch" /proc/[0-9]*/mounts
-}
-
+# No process of a run lives on: none works in a root or sees its mounts.
+gone() { ! pgrep -f "$marker" >/dev/null && ! grep -qs "$scratch" /proc/[0-9]*/mounts; }
 reached() {  # reached STAGE
-  if [ "$1" = making ]; then
-    grep -qs . "$scratch"/logs/root-*.log
-  else
-    [ -e "$scratch/out/working" ]
-  fi
+  case $1 in
+    making) grep -qs . "$scratch"/logs/root-*.log ;;
+    *) [ -e "$scratch/out/working" ] ;;
+  esac
 }
 
 # stop SIGNAL STAGE: starts a run, stops it with SIGNAL at STAGE and checks it.
@@ -80,9 +72,8 @@ for stage in making working; do
     stop "$signal" "$stage"
   done
 done
-# A tarball's part that a run killed outright left (its writer's lock
-# free, a minute old) goes with the next run that makes a root; one still
-# written stays.
+# A part a killed run left (unlocked, a minute old) goes with the next run;
+# one still written stays.
 parts=$scratch/cache/roots/.partial
 touch -d '2 minutes ago' "$parts-left.tar" "$parts-written.tar"
 flock "$parts-written.tar" sleep 600 &

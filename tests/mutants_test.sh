@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
-# Runs tools/mutants.sh three times on faults that are quick to judge, the
-# generator alone built (-DTOLVANE_WITH_WINDOW=OFF) and only the tests that
-# judge them run (--tests), and holds it to its four outcomes: a fault the
-# tables' tests catch is reported caught, by them; a change that alters
-# nothing SURVIVED; one that breaks the build could not build, and the next
-# fault builds and is caught; one that leaves a test's program missing is
-# not judged, never caught, and stops the run, its log kept. A run with a
-# survivor, or with a fault that could not build, ends with 1; one whose
-# machinery failed with 2.
+# Holds tools/mutants.sh to its four outcomes on quick faults (the
+# generator alone, the tables' tests only): a caught fault is named with the
+# tests that caught it; a harmless change SURVIVED; a fault that breaks the
+# build could not build, and the next is still caught; a test's program
+# missing is not judged and stops the run. Exit codes 1, 1 and 2.
 # Usage: tests/mutants_test.sh   (about a minute)
 set -euo pipefail
 shopt -s inherit_errexit
@@ -23,8 +19,7 @@ syntax='codegen/nibble.cpp|return kDigits[digit];|return kDigits[digit]|a semico
 # shellcheck disable=SC2016 # the CMake variable, not the shell's
 missing='tests/CMakeLists.txt|COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/shellcheck_test.sh|COMMAND shellcheck-not-installed|the shell check'"'"'s program is missing'
 
-# run NAME STATUS TESTS FAULT...: plants the faults; the run must end with
-# STATUS. Its output goes to $work/NAME.txt.
+# run NAME STATUS TESTS FAULT...: must end with STATUS; output in $work/NAME.txt
 run() {
   local name=$1 expected=$2 tests=$3 status=0
   printf '%s\n' "${@:4}" >"$work/$name-faults.txt"

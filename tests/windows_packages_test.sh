@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Packs a Windows build as a maintainer's release step does with a
-# code-signing certificate, here one made for the test and thrown away:
-# tolvane.exe in the archive and the installer itself must carry a
-# signature that osslsigncode verifies against that certificate, dated
-# the release; two signed packings must give the same bytes; and the
-# installer must hold the archive's files, no more and no fewer, the same
-# to the byte. Runs where the build was made, in the Windows root
-# (tools/make-windows-zip.sh --with-tests).
+# Packs a Windows build with a code-signing certificate made for the test:
+# tolvane.exe and the installer must carry a signature osslsigncode
+# verifies, dated the release; two signed packings must give the same
+# bytes; the installer must hold exactly the archive's files. Runs in the
+# Windows root (tools/make-windows-zip.sh --with-tests).
 # Usage: tests/windows_packages_test.sh BUILD_DIR
 set -euo pipefail
 shopt -s inherit_errexit

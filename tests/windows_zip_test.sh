@@ -1,28 +1,21 @@
 #!/usr/bin/env bash
-# Tries the Windows archive or installer as a Windows user meets it, under
-# Wine, in a fresh Wine prefix with nothing installed, a home of its own
-# and no menu entries made on this machine, on a virtual display with a
-# window manager: the archive unzipped and its program started at 100% and
-# at 150% (144 dots per inch); the installer installed silently and its
-# program started from the Start menu shortcut, at 100%. The
-# window must appear titled "Tolvane" with its colours in place; cells
-# tick by mouse and by Space; Create Code writes the right tables, which
-# copy out with Ctrl+C; About and Help show their boxes and Exit ends it,
-# its window gone. On a failure the window's picture is kept, in
-# SCREENSHOT_DIR or else beside the archive. The installer then must be
-# upgraded in place by a later version, refuse an earlier one (both from
-# test-msi/ beside it: tools/make-windows-zip.sh --with-tests), and its
-# removal leave the prefix's files, HKCU\Software and uninstall entries as
-# they were before it was installed.
+# Tries the Windows archive or installer under Wine as a Windows user
+# meets it: a fresh prefix with its own home and no menu entries made here,
+# on a virtual display with a window manager. The archive's program starts
+# at 100% and 150%; the installer's, installed silently, from its Start menu
+# shortcut. Each time the window, its colours, ticking by mouse and Space,
+# the tables and their copying, About, Help and Exit must be right (on a
+# failure the window's picture is kept). The installer must then be
+# upgraded by a later version, refuse an earlier one (test-msi/ beside it),
+# and its removal leave the prefix's files, HKCU\Software and uninstall
+# entries as they were.
 # Usage: tests/windows_zip_test.sh ZIP|MSI [SCREENSHOT_DIR]
 set -euo pipefail
 shopt -s inherit_errexit
 here=$(dirname "$(realpath "$0")")
 if [ "${1:-}" != --on-display ]; then
-  "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool x11-utils \
-    imagemagick xclip cmake
-  shots=""
-  [ -z "${2:-}" ] || shots=$(realpath -m "$2")
+  "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool imagemagick xclip cmake
+  shots=${2:+$(realpath -m "$2")}
   exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" "$shots"
 fi
 zip=$2 shots=$3
@@ -31,19 +24,11 @@ scratch=$(mktemp -d)
 mkdir "$scratch/home"
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all HOME=$scratch/home \
   WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  kill "${wm:-}" 2>/dev/null || true
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+trap 'wineserver -k 2>/dev/null || true; kill "${wm:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 fail() {
   echo "FAIL ($dpi dpi): $*" >&2
-  if [ -n "${window:-}" ]; then
-    local picture
-    picture=${shots:-$(dirname "$zip")}/windows-$dpi-failed.png
-    shoot "$picture" && echo "The window as it was: $picture" >&2
-  fi
+  local picture=${shots:-$(dirname "$zip")}/windows-$dpi-failed.png
+  [ -z "${window:-}" ] || ! shoot "$picture" || echo "The window as it was: $picture" >&2
   exit 1
 }
 
@@ -65,8 +50,7 @@ wait_for_window() {  # wait_for_window TITLE: prints the window's id
   return 1
 }
 shoot() { import -window "$window" "$1"; }
-# Logical pixels of the window's client area below the menu bar, as
-# physical pixels from the window's corner.
+# A logical pixel below the menu bar, as physical ones from the corner.
 at() { echo "$(((2 * $1 + 1) * scale / 200)) $(((2 * $2 + 1) * scale / 200 + top))"; }
 colour_at() {  # colour_at X Y: the hex colour at that logical pixel
   read -r x y <<<"$(at "$1" "$2")"
@@ -94,9 +78,8 @@ menu_box() {  # menu_box KEYS TITLE: the menu item opens a box titled TITLE
   ! xdotool search --onlyvisible --name "^$2\$" >/dev/null || fail "\"$2\" stays open"
 }
 
-# The prefix as a removal must leave it: its files (but for Windows
-# Installer's own folders and keys, which Windows has from the start),
-# HKCU\Software and the uninstall entries.
+# What a removal must leave as it was, but for Windows Installer's own
+# folders and keys.
 state() {  # state FILE
   local key
   {
@@ -108,10 +91,8 @@ state() {  # state FILE
   } >"$1"
 }
 installs() {  # installs MSI: silently
-  local status=0
-  wine msiexec /i "$1" /qn >/dev/null 2>&1 || status=$?
+  wine msiexec /i "$1" /qn >/dev/null 2>&1 || { wineserver -w; return 1; }
   wineserver -w
-  return "$status"
 }
 entries() {  # the uninstall entries of Tolvane, one version a line
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' |
@@ -166,8 +147,7 @@ for dpi in "${dpis[@]}"; do
   top=$(convert "$scratch/shot.png" -crop "1x200+$((scale / 50))+0" txt:- |
     awk -F'[,: ]+' '/#000040/ && top == "" {top = $2} END {print top}')
   [ -n "$top" ] || fail "no dark blue background below the menu bar"
-  # Corners of the first cell of each register, the background, the three
-  # register labels and the two notices.
+  # First cells of each register, the background, the labels and notices.
   for spot in 17,9,ffff00 81,9,0000ff 209,9,ff0000 17,121,ffff00 2,2,000040 350,320,000040 \
     56,160,ffff00 56,200,0000ff 56,240,ff0000 350,275,000000 210,308,000000; do
     IFS=, read -r x y want <<<"$spot"

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command in a clean Debian 12 or 13 root, as a new user with nothing
-# installed meets that release: HEAD of this repository cloned at
-# /src/tolvane, in a root unpacked afresh from a tarball of
-# tools/root-tarball.sh (made once a week) into memory of its own (tmpfs),
-# in a mount and a PID namespace of its own. However the command ends,
-# Ctrl+C, SIGTERM or SIGKILL, the kernel ends every process in them and
-# drops the root with its mounts: the host keeps only what the command
-# wrote into the folders it was given. Needs root.
+# installed meets that release: HEAD cloned at /src/tolvane, in a root of
+# tools/root-tarball.sh unpacked into memory (tmpfs) in mount and PID
+# namespaces of its own. However it ends, Ctrl+C, SIGTERM or SIGKILL, the
+# kernel ends every process in them and drops the root: the host keeps
+# only what the command wrote into the folders it was given. Needs root.
 # Usage: sudo tools/in-root.sh [--release 13|12] [--packages LIST]...
 #                              [--bind DIR:PLACE]... [command ...]
 #   --release   13 (trixie, the default) or 12 (bookworm)
@@ -36,16 +34,14 @@ done
 # The folders given are taken from where the command was started.
 cd "$(dirname "$0")/.."
 tools/install-packages.sh mmdebstrap git
-# A stop ends what this script started: the making of the root (which then
-# removes what it had made) and the namespaces.
+# A stop ends the making of the root, which cleans up, and the namespaces.
 making='' namespaces=''
 stop() {
   [ -z "$making" ] || kill -TERM "$making" 2>/dev/null || true
   [ -z "$namespaces" ] || kill -KILL "$namespaces" 2>/dev/null || true
   exit "$1"
 }
-# Whoever ran this with sudo gets what it wrote into the checkout, up to
-# the checkout's own folder, so they can delete it without root.
+# Whoever ran this with sudo owns what it wrote into the checkout.
 give_to_user() {
   [ -n "${SUDO_UID:-}" ] && [ "$SUDO_UID" != 0 ] || return 0
   local bind path
@@ -59,20 +55,15 @@ give_to_user() {
   done
 }
 trap give_to_user EXIT
-trap 'stop 129' HUP
-trap 'stop 130' INT
-trap 'stop 143' TERM
-# A command started in the background would read /dev/null, not the
-# caller's input.
+trap 'stop 129' HUP; trap 'stop 130' INT; trap 'stop 143' TERM
+# Started in the background, the command would read /dev/null.
 exec {stdin}<&0
-# Run apart, so that a stop reaches the trap at once; ended by the kernel
-# if this script is killed outright.
+# Apart, so that a stop reaches the trap at once; killed with this script.
 exec {made}< <(exec setpriv --pdeathsig TERM -- tools/root-tarball.sh "$suite" work "${lists[@]}")
 making=$!
 read -r tarball <&"$made" || { wait "$making" || exit; exit 1; }
 making=''
-# The root is mounted where only its namespace sees it, on a folder of the
-# cache that stays empty on the host.
+# Mounted where only its namespace sees it, on a folder empty on the host.
 place=$(dirname "$(dirname "$tarball")")/mnt
 mkdir -p "$place"
 passed=(TERM="${TERM:-dumb}")
@@ -105,8 +96,7 @@ inside='
   exec /usr/bin/env -i HOME=/root LANG=C.UTF-8 $passed \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     sh -c "cd /src/tolvane && exec \"\$@\"" command "$@"'
-# Killed with this script, the namespaces' first process takes everything
-# in them along (setpriv's parent-death signal, then unshare's own).
+# Killed with this script, the namespaces' first process takes all in them.
 setpriv --pdeathsig KILL -- unshare --mount --propagation private --pid --fork --kill-child \
   --mount-proc -- sh -ec "$inside" in-root "$place" "$tarball" "$(printf '%s\n' "${binds[@]}")" \
   "${passed[*]}" "$@" <&"$stdin" &

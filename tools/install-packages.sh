@@ -12,16 +12,11 @@ done
 ((${#missing[@]})) || exit 0
 
 as_root=()
-if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || {
-    echo "Need root or sudo to install: ${missing[*]}" >&2
-    exit 1
-  }
-  as_root=(sudo)
-fi
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+[ -z "${as_root[*]}" ] || command -v sudo >/dev/null ||
+  { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
 echo "Installing ${missing[*]}"
-# Commands side by side (CI's two lanes) install one at a time: apt would
-# refuse the second at once.
+# Commands side by side install in turn: apt would refuse the second.
 apt_get() {
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive flock /tmp/tolvane-apt.lock \
     apt-get -o DPkg::Lock::Timeout=600 "$@"

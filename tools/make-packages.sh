@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # Writes the ZIP archive a built tree is configured for (Windows, the
-# browser), the same bytes for the same commit wherever and whenever it is
-# made. The umask, time zone and locale are fixed here, and every date
-# inside is the release's time: SOURCE_DATE_EPOCH where the builder sets it
-# (as Debian's tools do), otherwise the date of the commit.
-# A Windows build also gets its installer (make_msi). With a code-signing
-# certificate given, tolvane.exe in both and the installer itself are
-# signed, dated the release so that the bytes stay the same.
+# browser), and for Windows the installer: the same bytes for the same
+# commit wherever and whenever made, every date the release's time
+# (tools/release-date.sh). Given a certificate, tolvane.exe and the
+# installer are signed, dated the release too.
 # Usage: tools/make-packages.sh [BUILD_DIR]   (default build)
 #   TOLVANE_SIGNING_CERT           the certificate and key, PKCS#12
 #   TOLVANE_SIGNING_PASSWORD_FILE  the file that holds its password
@@ -24,9 +21,8 @@ export SOURCE_DATE_EPOCH
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# CPack lists the ZIP's entries in the order the file system gives them,
-# with the files' change times: pack the files again, sorted by name, dated
-# the release, with no extra fields.
+# CPack packs in the file system's order, with the files' times: packed
+# again, sorted by name, dated the release, with no extra fields.
 repack_zip() {
   local tree=$scratch/zip
   mkdir "$tree"
@@ -47,28 +43,23 @@ repack_zip() {
 }
 
 sign() {  # sign FILE: in place, when a certificate is given
-  if [ -z "${TOLVANE_SIGNING_CERT:-}" ]; then
-    echo "Not signed, as no certificate is given (TOLVANE_SIGNING_CERT): ${1##*/}"
-    return
-  fi
+  [ -n "${TOLVANE_SIGNING_CERT:-}" ] ||
+    { echo "Not signed, as no certificate is given (TOLVANE_SIGNING_CERT): ${1##*/}"; return; }
   osslsigncode sign -pkcs12 "$TOLVANE_SIGNING_CERT" -readpass "$TOLVANE_SIGNING_PASSWORD_FILE" \
-    -n Tolvane -i "$homepage" \
-    -time "$SOURCE_DATE_EPOCH" -in "$1" -out "$1.signed" >/dev/null
+    -n Tolvane -i "$homepage" -time "$SOURCE_DATE_EPOCH" -in "$1" -out "$1.signed" >/dev/null
   mv "$1.signed" "$1"
   echo "Signed ${1##*/}"
 }
 
-# A GUID of its own for each NAME, version and release: the same commit
-# gives the same, another commit of the same version another.
+# A GUID for each NAME and release: another commit of a version, another.
 guid() {  # guid NAME
   sha256sum <<<"tolvane $1 $SOURCE_DATE_EPOCH" |
     sed -E 's/^(.{8})(.{4})(.{4})(.{4})(.{12}).*/{\1-\2-\3-\4-\5}/' | tr a-f A-F
 }
 
-# The installer of a Windows build (tolvane.wxs), from the archive's TREE:
-# the same files, the same dates. wixl writes the time of the build and a
-# random package code into the summary: the release's time (read in the
-# time zone, UTC here) and a code of the release's take their place.
+# The installer (tolvane.wxs) of the archive's TREE. The build's time and
+# the random package code that wixl writes into the summary give way to
+# the release's.
 make_msi() {  # make_msi TREE MSI VERSION
   local tool
   for tool in wixl msibuild; do

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Writes the web archive, build-web/tolvane-VERSION-web.zip, from this
-# repository's HEAD: Tolvane's page with its tables compiled to WebAssembly
-# by Debian's emscripten in a clean Debian 13 root, and built again to
-# prove it the same; beside it Tolvane's source and the logs
-# (tools/platform-zip.sh). Run as root on Debian 12 or 13.
+# Writes build-web/tolvane-VERSION-web.zip from HEAD: the page over its
+# tables compiled to WebAssembly by Debian's emscripten in a clean Debian 13
+# root (tools/platform-zip.sh). Run as root on Debian 12 or 13.
 # Usage: tools/make-web-zip.sh   (TOLVANE_CACHE, DEBIAN_MIRROR as for
 #   tools/root-tarball.sh)
 set -euo pipefail

@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# Writes the Windows archive, build-win64/tolvane-VERSION-win64.zip, from
-# this repository's HEAD: cross-compiled in a clean Debian 13 root with
-# Debian's MinGW-w64 against Qt built from Debian 13's own source, and
-# built again to prove it the same; beside it the exact source of its Qt
-# and of Tolvane, and the logs (tools/platform-zip.sh). Run as root on
-# Debian 12 or 13.
-# Usage: tools/make-windows-zip.sh [--with-tests]   (TOLVANE_CACHE,
-#   DEBIAN_MIRROR as for tools/root-tarball.sh; TOLVANE_SIGNING_CERT and
-#   TOLVANE_SIGNING_PASSWORD_FILE as for tools/make-packages.sh)
-#   --with-tests  then, in the same root, the test suite cross-built and
-#                 run under Wine
+# Writes build-win64/tolvane-VERSION-win64.zip and .msi from HEAD, built
+# in a clean Debian 13 root with MinGW-w64 against Qt from Debian 13's own
+# source (tools/platform-zip.sh). Run as root on Debian 12 or 13.
+# Usage: tools/make-windows-zip.sh [--with-tests]
+#   --with-tests  then the test suite cross-built and run under Wine
+#   TOLVANE_SIGNING_CERT, TOLVANE_SIGNING_PASSWORD_FILE as for
+#   tools/make-packages.sh; TOLVANE_CACHE, DEBIAN_MIRROR as for
+#   tools/root-tarball.sh
 set -euo pipefail
 shopt -s inherit_errexit
 signing=() binds=()
 if [ -n "${TOLVANE_SIGNING_CERT:-}" ]; then
-  # Both files, as given from where the command was started, seen in the root.
+  # Both files, named from where the command started, seen in the root.
   cert=$(realpath -m "$TOLVANE_SIGNING_CERT") password=$(realpath -m "${TOLVANE_SIGNING_PASSWORD_FILE:-}")
   [[ -r $cert && -f $password && -r $password ]] ||
     { echo "The certificate or TOLVANE_SIGNING_PASSWORD_FILE cannot be read" >&2; exit 2; }

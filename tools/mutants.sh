@@ -1,55 +1,27 @@
 #!/usr/bin/env bash
-# Plants each fault of tools/mutants.txt, one at a time, in a scratch copy
-# of the checkout, builds it and runs the checks that must catch it. Each
-# fault is reported as
-#   caught           the checks fail on what they check (the failing tests
-#                    are named),
-#   SURVIVED         the checks pass with it,
-#   could not build  the build fails with it, so nothing checked it,
-#   not judged       the machinery of the checks fails (a program missing,
-#                    Wine not starting, reprotest failing to build): only a test that fails on what it checks
-#                    catches a fault.
-# A fault not judged stops the run with an error; the run ends with 0 when
-# every fault is caught, 1 when one survived or could not build, 2 when it
-# could not judge them (the machinery, a fault that cannot be planted, the
-# checks failing with no fault). Every fault's log is kept, in
+# Plants each fault of tools/mutants.txt in turn in a scratch copy of the
+# checkout, builds it and runs the checks that must catch it. Each is
+# "caught" (the failing tests named), "SURVIVED", "could not build", or
+# "not judged": the checks' machinery failed (a program missing, Wine not
+# starting), which stops the run. Ends with 0 when all are caught, 1 when
+# one survived or could not build, 2 when it could not judge them. Logs in
 # build-mutants/ (with --windows, build-win64/mutants/faults).
-# Run by hand (about 20 minutes; with --windows, as root, about 45; with
-# --web, about 4 minutes a fault):
+# Usage (about 20 minutes; --windows, as root, 45; --web, 4 a fault):
 #   tools/mutants.sh [--windows | --web ZIP] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]
-#   --tests REGEX  only the tests whose names match REGEX (ctest -R) check
-#                  each fault, e.g. '^(Tables|ConvHex|Commands)\.' for the
-#                  generator's (the Windows archive is built all the same)
-#   -DNAME=VALUE   configures the scratch copy's suite so, e.g.
-#                  -DTOLVANE_WITH_WINDOW=OFF: the generator alone, built in
-#                  seconds (a fault of the window then survives)
-#   --logs DIR     the logs there instead (not with --windows)
-#   --windows      in a Debian 13 root: the suite cross-built for Windows and
-#                  run under Wine, and the Windows archive built twice
-#   --in-windows-root LIST LOG_DIR  (what --windows runs there)
-#   --web ZIP      the faults tagged "web:CASE", those of the page's script
-#                  and offline worker: each planted over the web archive ZIP
-#                  (tools/make-web-zip.sh's) by tools/web/replant.py and
-#                  caught only when the page's case CASE fails on it; the
-#                  others are skipped, as the web faults are without --web
-# A fault tagged "archive" is one of the archives' reproducibility, judged
-# with --windows: the archive is built and packed, then built twice more by
-# reprotest.
-# The scratch copy is configured and built from nothing, always in the same
-# folder (build-mutants-scratch/copy, one run at a time): where
-# CMAKE_CXX_COMPILER_LAUNCHER names ccache, its objects come back from the
-# cache with the same absolute paths a plain build has, so the package
-# test still finds the cached build the same as its second one, which
-# ccache's relative paths (CCACHE_BASEDIR) would change.
+#   --tests REGEX  only the tests matching REGEX (ctest -R) check each fault
+#   -DNAME=VALUE   configures the copy, e.g. -DTOLVANE_WITH_WINDOW=OFF
+#   --windows      in a Debian 13 root: the suite under Wine, and the faults
+#                  tagged "archive" judged by reprotest on the Windows archive
+#   --web ZIP      the faults tagged "web:CASE", planted over the web archive
+#                  by tools/web/replant.py, caught only by the page's case CASE
+# The copy is always built in the same folder, so that ccache gives back
+# objects with the same absolute paths a plain build has.
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 platform=linux configure=(-G Ninja) logs=$PWD/build-mutants list=tools/mutants.txt
 windows='' web_zip='' tests='' given_logs='' forwarded=()
-usage() {
-  echo "Usage: tools/mutants.sh [--windows | --web ZIP] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]" >&2
-  exit 2
-}
+usage() { echo "Usage: $0 [--windows | --web ZIP] [--tests REGEX] [-DNAME=VALUE ...] [--logs DIR] [list]" >&2; exit 2; }
 while (($#)); do
   case $1 in
     --windows) windows=yes ;;
@@ -111,23 +83,19 @@ ln -s "$PWD/.git" "$scratch/.git"  # the packages take their date from the commi
 cd "$scratch"
 export QT_QPA_PLATFORM=offscreen
 
-# What the checks print when they could not run at all, rather than fail on
-# what they check: a program the shell or ctest cannot find, a Wine that
-# does not start, tools/windows/wine-run.sh's own refusals.
+# What the checks print when they could not run at all: a program missing,
+# Wine not starting, tools/windows/wine-run.sh's own refusals.
 readonly machinery_failed='command not found|: not found$|Unable to find executable|\*\*\*Not Run|^wine: (could not|cannot|failed to)|^wine-run.sh: '
 
-# Each check writes to the log LOG and returns 0 when it passes, 1 when it
-# fails on what it checks (naming in $failed what failed), 2 when the build
-# fails and 3 when its machinery does (naming in $failed how).
+# Each check logs to LOG and returns 0 when it passes, 1 when it fails on
+# what it checks, 2 when the build fails, 3 when its machinery does ($failed
+# says what or how).
 suite_check() {  # suite_check LOG
   cmake --build build >>"$1" 2>&1 || return 2
   # The first failing test decides; the rest would take minutes a fault.
   ctest --test-dir build --output-on-failure --stop-on-failure --no-tests=error \
     ${tests:+--tests-regex "$tests"} >>"$1" 2>&1 && return 0
-  if grep -Eq "$machinery_failed" "$1"; then
-    failed=$(grep -Em 1 "$machinery_failed" "$1")
-    return 3
-  fi
+  ! failed=$(grep -Em 1 "$machinery_failed" "$1") || return 3
   failed=$(sed -n '/^The following tests FAILED:/,$s/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' "$1" | paste -sd ' ')
   [ -n "$failed" ] || { failed="ctest failed, but named no failing test"; return 3; }
   # Within the window's tests, the test functions that failed.

@@ -1,21 +1,16 @@
 #!/usr/bin/env bash
-# Inside a root of tools/in-root.sh, run by tools/make-windows-zip.sh and
-# tools/make-web-zip.sh: the archive of a platform Tolvane is cross-built
-# for, from HEAD with the TARGET preset of CMakePresets.json, against Qt of
-# tools/qt/build-qt.sh where the platform needs its own; packed by
-# tools/make-packages.sh and proved the same when reprotest builds it
-# again (tools/reprotest.sh TARGET). Into /out go the archive, the exact source of
-# its Qt (qt-source/) where it has one, Tolvane's own source
-# (tolvane-source.tar.gz) and the log of every step (logs/); the caches
-# are at /var/cache/tolvane.
+# Inside a root of tools/in-root.sh (tools/make-windows-zip.sh,
+# make-web-zip.sh): the archive of HEAD built with the TARGET preset
+# (against tools/qt/build-qt.sh's Qt where it needs one), packed, and
+# proved the same when reprotest builds it again. Into /out go the archive,
+# its Qt's exact source (qt-source/), Tolvane's source and every step's log.
 # Usage: tools/platform-zip.sh TARGET [--with-tests]
 #   --with-tests  then the test suite cross-built and run under Wine
 set -euo pipefail
 shopt -s inherit_errexit
 [ -f /etc/tolvane-root ] || { echo "$0 runs in a root of tools/in-root.sh" >&2; exit 2; }
 target=$1 cache=/var/cache/tolvane
-# Every build here compiles through the shared compiler cache; the second
-# builds that prove the archive the same do not.
+# The shared compiler cache; reprotest's second build goes without.
 export CCACHE_DIR=$cache/ccache CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
 mkdir -p /out/logs
 

@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
 # Proves Tolvane's packages reproducible with Debian's reprotest: built
-# twice, the second time in another folder, at another time (faketime),
-# with files listed in another order (disorderfs), under another umask,
-# locale, time zone, host name, home, number of processors and kernel
-# version; they must be the same to the byte. Both builds' packages, and
-# on a difference reprotest's diffoscope report, are kept in STORE.
-#   no TARGET  the source package of HEAD (tools/source-package.sh) and its
-#              .debs, on this machine; STORE is build-deb/reprotest/result
-#   TARGET     in a root of tools/in-root.sh, this tree built with that
-#              preset and packed by tools/make-packages.sh (the ZIP, and for
-#              Windows the installer), packing in the build tree so that its
-#              files are listed in another order too; STORE /out/reprotest
-#              by default. With CONTROL, a folder laid out as reprotest keeps
-#              a build's packages (source-root/build-reprotest/), those are
-#              the first build's, and only the second is made.
+# again in another folder, at another time, with files listed in another
+# order, under another umask, locale, time zone, host name, home, number of
+# processors and kernel, they must be the same to the byte. The packages,
+# and on a difference diffoscope's report, are kept in STORE.
+#   no TARGET  the .debs of HEAD's source package, on this machine; STORE is
+#              build-deb/reprotest/result
+#   TARGET     in a root of tools/in-root.sh, the archives of that preset
+#              (/out/reprotest by default). CONTROL, laid out as reprotest
+#              keeps a build (source-root/build-reprotest/), is the first
+#              build, and only the second is made.
 # Usage: tools/reprotest.sh [TARGET [STORE [CONTROL]]]
 set -euo pipefail
 shopt -s inherit_errexit

@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
-# Builds Tolvane's Debian packages from the source package of HEAD, as
+# Builds Tolvane's Debian packages from the source package of HEAD as
 # Debian's builders do: sbuild in unshare mode, as an unprivileged user, in
-# a clean Debian 12 or 13 root (tools/root-tarball.sh), with the unit and
-# window tests (dh_auto_test) and the release's own lintian, pedantic; for
-# this machine's architecture, the autopkgtests of the installed package in
-# another clean root. blhc then reads the build log for every flag Debian
-# asks for. Cross-built for another architecture HOST (arm64), the tests
-# run under Debian's qemu-user. Packages and logs in build-deb/SUITE-HOST/.
+# a clean Debian 12 or 13 root, with the tests (dh_auto_test), the release's
+# lintian, pedantic, and for this machine's architecture the autopkgtests
+# in another clean root; then blhc checks the build log for Debian's flags.
+# Cross-built for HOST (arm64), the tests run under qemu-user. Packages and
+# logs in build-deb/SUITE-HOST/.
 # Usage: tools/sbuild.sh 12|13 [HOST]
-#   Run by root, it builds as the user tolvane-build, made with subordinate
-#   ids of its own by useradd when missing; run by a user, as that user, who needs
-#   subordinate ids in /etc/subuid and /etc/subgid (Debian gives them to
-#   users made by adduser).
+#   Run by root, it builds as the user tolvane-build (made when missing);
+#   run by a user, as that user, who needs ids in /etc/subuid and /etc/subgid.
 #   TOLVANE_CACHE, DEBIAN_MIRROR as for tools/root-tarball.sh
 set -euo pipefail
 shopt -s inherit_errexit
@@ -33,8 +30,7 @@ build_root=$(tools/root-tarball.sh "$suite" build "$host")
 as_builder=()
 if [ "$(id -u)" -eq 0 ]; then
   builder=tolvane-build
-  # A user, not a system user: useradd then gives it subordinate ids of
-  # its own, clear of everyone else's; one run at a time makes it.
+  # Not a system user, so that useradd gives it subordinate ids of its own.
   if ! id "$builder" >/dev/null 2>&1; then
     echo "== Making the user $builder, who builds the packages"
     # shellcheck disable=SC2016 # the script is sh -c's own
@@ -46,9 +42,7 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 work=$(mktemp -d /var/tmp/tolvane-sbuild.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-trap 'exit 129' HUP
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'exit 129' HUP; trap 'exit 130' INT; trap 'exit 143' TERM
 chmod 755 "$work"
 # The build user may not read the checkout (under /root, say).
 cp tools/sbuildrc "$work/sbuildrc"

@@ -4,14 +4,11 @@
 # window to docs/screenshot.png (or the path given).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
 if [ "${1:-}" != "--on-display" ]; then
-  tools/setup.sh xvfb xauth imagemagick xdotool x11-utils
-  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" --on-display \
-    "${1:-docs/screenshot.png}"
+  tools/setup.sh xvfb xauth imagemagick xdotool
+  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" --on-display "${1:-docs/screenshot.png}"
 fi
 out=$2
-
 # Cells to tick, in ascending order: a small ship in the bottom rows.
 picture=(103 104 105 106 107 108 122 123 126 127 128 129 142 143 144 145
          146 147 153 156 157 160)
@@ -38,9 +35,6 @@ while [ "$cell" -le 160 ]; do xdotool key Tab; cell=$((cell + 1)); done
 xdotool key space  # the focus has reached Create Code
 sleep 0.5
 
-geometry=$(xwininfo -id "$window" | awk '
-  /Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-  /Width/ {w = $2} /Height/ {h = $2} END {print w "x" h "+" x "+" y}')
 mkdir -p "$(dirname "$out")"
-import -window root -crop "$geometry" "$out"
+import -window "$window" "$out"
 echo "saved $out"

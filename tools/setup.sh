@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Shared by run.sh, test.sh and bench.sh: installs the Debian packages that
-# are missing, then configures and builds. Quick when all is there. The
-# same package names serve Debian 12 and Debian 13.
+# Shared by run.sh, test.sh and bench.sh: installs the Debian packages
+# missing (the same names on Debian 12 and 13), configures and builds.
 # Usage: tools/setup.sh [extra-package ...]
 #   BUILD_DIR   where to build (default build)
 #   CMAKE_ARGS  extra arguments for the first configure
@@ -9,8 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 
-# A build that compiles through ccache (CMake takes the launcher from the
-# environment, as CI sets it) needs it installed.
+# CMake takes ccache as launcher from the environment, as CI sets it.
 launcher=()
 [ "${CMAKE_CXX_COMPILER_LAUNCHER:-}" != ccache ] || launcher=(ccache)
 tools/install-packages.sh cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev \

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Writes the Debian source package of this repository's HEAD into OUT_DIR
-# (default build-deb/source): the upstream archive (every file but
-# debian/, by git archive, the same bytes for the same commit), the
-# packaging as debian.tar.xz and the .dsc, as any Debian builder takes them.
+# Writes the Debian source package of HEAD into OUT_DIR (default
+# build-deb/source): git archive of all but debian/ as the upstream
+# archive, the same bytes for the same commit, the packaging and the .dsc.
 # Usage: tools/source-package.sh [OUT_DIR]
 set -euo pipefail
 shopt -s inherit_errexit

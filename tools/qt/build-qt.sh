@@ -1,18 +1,12 @@
 #!/usr/bin/env bash
-# Inside a Debian root: makes sure Qt for TARGET (the name of one of the
-# tools/qt/*.options files), built from Debian 13's qt6-base source, is at
-# /opt/qt6-TARGET: of the version pinned below while Debian's archive
-# offers it, else of the newest it offers. A build takes half an hour or
-# more on two cores, so it is kept in the cache, keyed by all that shapes
-# it and nothing else (qt_key_inputs): the source version, the configure
-# options, the toolchain file, the compiler and the Debian packages built
-# into the result. One run at a time makes an entry (a lock on the cache);
-# a run beside it waits, then uses it. What no run has used for a month goes.
-# A target may change that source with tools/qt/TARGET.patch (patch -p1 in
-# qtbase), which then is part of the key and of the source kept.
-# Beside Qt, the entry keeps in licensing/ the exact source files, from which
-# the archives take the notices of what they ship (packaging/qt_notices.py),
-# what the build was made from, and a record of every qtbase file it read.
+# Inside a root of tools/in-root.sh: puts at /opt/qt6-TARGET a Qt built
+# from Debian 13's qt6-base source with tools/qt/TARGET.options (and
+# TARGET.patch, if there is one), of the version pinned below while the
+# archive offers it, else the newest. A build takes half an hour or more,
+# so it is cached, keyed by all that shapes it (qt_key_inputs); one run at
+# a time makes an entry, and what no run has used for a month goes. Beside
+# Qt, an entry keeps in licensing/ the exact source, the qtbase files the
+# build read and how it was made: the archives' notices come from there.
 # Usage: tools/qt/build-qt.sh TARGET CACHE_DIR
 set -euo pipefail
 shopt -s inherit_errexit
@@ -30,7 +24,7 @@ prefix=/opt/qt6-$target
 options_file=tools/qt/$target.options
 patch_file=$PWD/tools/qt/$target.patch
 [ -f "$options_file" ] || { echo "No Qt target $target: no $options_file" >&2; exit 2; }
-mapfile -t target_options < <(grep -v '^#' "$options_file")
+read -ra target_options <<<"$(grep -v '^#' "$options_file" | tr '\n' ' ')"
 options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF "${target_options[@]}")
@@ -38,12 +32,11 @@ compiler_command=$(sed -n 's/^# compiler: //p' "$options_file")
 compiler=$($compiler_command --version | head -n 1)
 toolchain=$(printf '%s\n' "${options[@]}" | sed -n 's/^-DCMAKE_TOOLCHAIN_FILE=//p')
 read -ra built_in <<<"$(sed -n 's/^# built in: //p' "$options_file")"
-# Raised when what a cache entry holds beside Qt changes (licensing/).
+# Raised when what an entry holds beside Qt changes.
 readonly entry_format=1
 
-# apt offers source packages once every archive it installs from has its
-# deb-src line.
-offer_sources() {
+offer_sources() {  # a deb-src line for each deb line
+
   grep -q '^deb-src' /etc/apt/sources.list && return
   local lines
   lines=$(sed -n 's/^deb /deb-src /p' /etc/apt/sources.list)
@@ -62,8 +55,7 @@ else
   echo "== Qt from qt6-base $version, the newest in Debian's archive"
 fi
 
-# What the build is made from, one item a line: comments in the options and
-# the toolchain file, and this script's own text, shape nothing.
+# What the build is made from; comments and this script's text shape nothing.
 qt_key_inputs() {
   echo "entry format $entry_format"
   echo "qt6-base $version"
@@ -85,9 +77,8 @@ entry=$cache/qt/$key
 source_dir=$cache/qt-source/$package
 mkdir -p "$cache/qt" "$cache/qt-source"
 
-# One run at a time looks, makes and prunes; the entry and source it takes
-# are dated now, so that no run beside it prunes them while in use. A run
-# killed outright leaves its partials; the next one removes them.
+# One run at a time looks, makes and prunes; what it takes is dated now, so
+# that no other run prunes it in use. A killed run's partials go next time.
 exec {lock}>>"$cache/qt/.lock"
 flock "$lock"
 touch -c "$entry" "$source_dir"
@@ -110,8 +101,8 @@ fetch_source() {
   mv "$into" "$source_dir"
 }
 
-# run_logged WHAT LOG command ...: prints progress each minute; on failure the
-# log's end, and the log kept in the cache where the user can read it.
+# run_logged WHAT LOG command ...: progress each minute; on failure the
+# log's end, and the log kept in the cache.
 run_logged() {
   "${@:3}" >"$2" 2>&1 &
   local build=$! ticks=0 status=0
@@ -130,11 +121,14 @@ run_logged() {
 
 # In a subshell: Qt's source date and folder stay out of what follows.
 build_qt() (
-  local work=/build/qt-$target partial=$entry.partial
-  # At its largest the build folder takes 1.4 GB (Windows), the finished
-  # entry 0.2 GB; twice that, rounded up.
-  tools/need-free-space.sh 3 /build
-  tools/need-free-space.sh 1 "$cache"
+  local work=/build/qt-$target partial=$entry.partial dir need free
+  # The build folder takes up to 1.4 GB, the entry 0.2 GB: twice that.
+  for need in 3:/build 1:"$cache"; do
+    dir=${need#*:} need=${need%%:*}
+    mkdir -p "$dir"
+    free=$(df --output=avail -BG "$dir" | tail -n 1 | tr -dc 0-9)
+    ((free >= need)) || { echo "Only $free GB free under $dir; building Qt needs $need GB" >&2; exit 1; }
+  done
   start=$SECONDS
   echo "== Building Qt $version for $target (half an hour or more on two cores; once, then cached)"
   rm -rf "$work"
@@ -155,8 +149,7 @@ build_qt() (
   mkdir -p "$partial/licensing/source"
   cp -l "$source_dir"/* "$partial/licensing/source/"
   [ ! -f "$patch_file" ] || cp "$patch_file" "$partial/licensing/source/qt6-base-$target.patch"
-  # Every qtbase file that went into this Qt: compiled, included, or packed
-  # into a resource.
+  # Every qtbase file compiled, included or packed into a resource.
   { ninja -C qt-build -t deps | sed -n 's/^    //p'; grep -oh "$work/qtbase/[^ :|]*" qt-build/build.ninja; } |
     sed -n "s|^$work/qtbase/||p" | xargs realpath -m --relative-base=. -s -- |
     grep -v '^/' | LC_ALL=C sort -u >"$partial/licensing/files-read.txt"

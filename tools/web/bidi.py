@@ -1,7 +1,6 @@
-"""Debian's Firefox ESR, headless, driven over WebDriver BiDi, the protocol
-Firefox itself speaks (Debian has no geckodriver): a small client with the
-few commands the web archive's test and benchmark use, named as Selenium
-names them, so that they drive every engine alike."""
+"""Debian's Firefox ESR, headless, over WebDriver BiDi (Debian has no
+geckodriver): the few commands the web tests use, named as Selenium names
+them, so that they drive every engine alike."""
 import base64
 import itertools
 import json
@@ -12,9 +11,7 @@ import time
 
 import websocket
 
-# Firefox applies the Remote Agent's own preferences for automation (no
-# first-run pages, updates or telemetry); these are the page's: the
-# clipboard readable by a script, as a test must read it.
+# Beside the Remote Agent's own: the clipboard readable, as a test reads it.
 PREFERENCES = {
     "dom.events.testing.asyncClipboard": True,
     "dom.events.asyncClipboard.readText": True,

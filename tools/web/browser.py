@@ -1,7 +1,6 @@
 """What the web archive's tests and benchmark share: a static server on the
-loopback; the three engines, each from Debian's packages: Chromium and
-Firefox ESR headless, WebKit (WebKitGTK's MiniBrowser) on the X display
-it is given; and the size of Tolvane's client area."""
+loopback, and the three engines from Debian's packages: Chromium and
+Firefox ESR headless, WebKitGTK's MiniBrowser on the X display given."""
 import http.server
 import json
 import os
@@ -24,14 +23,11 @@ CLIENT_SIZE = (360, 326)
 
 
 class Server:
-    """Serves a folder on the loopback, as a careful host serves a page that
-    changes: with Cache-Control: no-cache, so that a browser asks each time
-    and only the page's own offline copy can start it without the server.
-    With a rate, it sends the files whose names end with slow that many
-    bytes a second, no more; cut() then breaks off what it is sending, as a
-    lost connection does. Pretty, it answers as many static hosts do: 308
-    from /index.html to / and from /x.html to /x, which it serves. Headers
-    are sent with every answer."""
+    """Serves a folder on the loopback with Cache-Control: no-cache, so that
+    only the page's own offline copy starts it without the server. With a
+    rate, files whose names end with slow go at that many bytes a second,
+    and cut() breaks them off. Pretty, it redirects /index.html to / and
+    /x.html to /x, which it serves, as many hosts do."""
 
     def __init__(self, folder, port=0, rate=None, slow="", pretty=False, headers=()):
         sending = set()
@@ -114,9 +110,8 @@ class WebKit(Actions, webdriver.WebKitGTK):
 
 
 def open_browser(engine, profile, ratio=1, settings=None):
-    """The engine's browser at a device pixel ratio (WebKit: 1, that of its
-    display), with a profile folder of its own (WebKit's automation keeps
-    none beyond its session) and the user's settings there: Chromium's
+    """The engine's browser at a device pixel ratio (WebKit: its display's),
+    with a profile of its own holding the user's settings: Chromium's
     preferences as nested names, Firefox's as user.js has them."""
     if engine == "chromium":
         if settings:

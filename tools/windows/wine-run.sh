@@ -1,10 +1,8 @@
 #!/bin/sh
-# Runs a cross-built Windows program under Wine, as ctest does for each
-# test: Qt's and the compiler's DLLs on the path, and the QT_* settings of
-# the test passed on (Wine hands WINEQT_* to the program as QT_*), with
-# the offscreen platform's fonts from Debian's DejaVu. What keeps it from
-# running the program at all it says in a line of its own, beginning
-# "wine-run.sh: ", and ends with 127.
+# Runs a cross-built Windows program under Wine for ctest: Qt's and the
+# compiler's DLLs on the path, the test's QT_* settings passed on (Wine
+# hands WINEQT_* on as QT_*), DejaVu fonts for the offscreen platform.
+# What keeps it from running at all it says as "wine-run.sh: ...", with 127.
 # Usage: tools/windows/wine-run.sh PROGRAM.exe [argument ...]
 set -eu
 cannot_run() { echo "wine-run.sh: cannot run $1: $2" >&2; exit 127; }
