@@ -25,7 +25,7 @@ options=(--variant=buildd --skip=cleanup/apt/lists)
 case $kind in
   build)
     shaped_by=(debian/control)
-    options+=(--include=lintian,blhc --customize-hook='mkdir -p "$1/tmp/tolvane/debian"'
+    options+=(--include=lintian,blhc,ccache --customize-hook='mkdir -p "$1/tmp/tolvane/debian"'
       --customize-hook='copy-in debian/control /tmp/tolvane/debian')
     build_dep=(apt-get build-dep --yes --no-install-recommends)
     if [ "$host" != "$build_arch" ]; then
@@ -38,11 +38,11 @@ case $kind in
       --customize-hook='rm -rf "$1/tmp/tolvane"') ;;
   test)
     shaped_by=(debian/tests/control)
-    # All but the package itself already in the root.
+    # All but the package itself already in the root; nothing is built.
     mapfile -t needed < <(sed -n 's/^Depends: //p' debian/tests/control | tr -s ', ' '\n' |
       grep -vx -e tolvane -e '' | LC_ALL=C sort -u)
     needed+=(apt-utils libqt6widgets6 qt6-qpa-plugins)
-    options+=(--include="$(IFS=,; echo "${needed[*]}")") ;;
+    options=(--variant=apt --skip=cleanup/apt/lists --include="$(IFS=,; echo "${needed[*]}")") ;;
   work)
     shaped_by=()  # the packages themselves are in the options
     mapfile -t needed < <(cat /dev/null "${@:3}" | sed 's/#.*//' | tr -s ' \t' '\n' | grep . | LC_ALL=C sort -u)

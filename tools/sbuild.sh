@@ -39,6 +39,14 @@ if [ "$(id -u)" -eq 0 ]; then
       make-user "$builder"
   fi
   as_builder=(runuser -u "$builder" --)
+  # Root's builds compile through a cache of their own, one a root, since
+  # the build user's id differs between them. Its files belong to the
+  # builder's subordinate ids, which a user could not delete, so a user's
+  # builds do not. The first of those ids is root in the build's root.
+  compiler_cache=$(realpath -m "${TOLVANE_CACHE:-/var/cache/tolvane}")/sbuild-ccache/$suite-$host
+  mkdir -p "$compiler_cache"
+  first_id() { awk -F: -v user="$builder" '$1 == user {print $2; exit}' "$1"; }
+  chown "$(first_id /etc/subuid):$(first_id /etc/subgid)" "$compiler_cache"
 fi
 work=$(mktemp -d /var/tmp/tolvane-sbuild.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -65,7 +73,7 @@ config=$work/sbuildrc status=0
 # Set, DEB_BUILD_OPTIONS also keeps sbuild from leaving out the tests of a
 # cross-build.
 (cd "$work" && "${as_builder[@]}" env SBUILD_CONFIG="$config" HOME="$work" \
-  DEB_BUILD_OPTIONS="parallel=$(nproc)" \
+  DEB_BUILD_OPTIONS="parallel=$(nproc)" TOLVANE_COMPILER_CACHE="${compiler_cache:-}" \
   sbuild "${options[@]}" "$dsc") >"$out/sbuild.log" 2>&1 || status=$?
 cp "$work"/*.deb "$work"/*.changes "$work"/*.buildinfo "$out/" 2>/dev/null || true
 cp -L "$work/tolvane_"*"_$host.build" "$out/build.log" 2>/dev/null || true
