@@ -43,15 +43,11 @@ done
 if [ -n "$windows" ]; then
   [ -z "$given_logs" ] || usage
   out=$PWD/build-win64/mutants
-  rm -rf "$out"
-  mkdir -p "$out"
-  cp "$list" "$out/mutants.txt"
-  status=0
-  tools/in-root.sh --packages tools/windows/packages.txt --packages tools/windows/test-packages.txt \
+  rm -rf "$out" && mkdir -p "$out" && cp "$list" "$out/mutants.txt"
+  echo "The faults' logs go to $out/faults"
+  exec tools/in-root.sh --packages tools/windows/packages.txt --packages tools/windows/test-packages.txt \
     --bind "${TOLVANE_CACHE:-/var/cache/tolvane}:/var/cache/tolvane" --bind "$out:/out" \
-    tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults "${forwarded[@]}" || status=$?
-  echo "The faults' logs on this machine: $out/faults"
-  exit "$status"
+    tools/mutants.sh --in-windows-root /out/mutants.txt /out/faults "${forwarded[@]}"
 fi
 if [[ $platform == windows ]]; then
   tools/qt/build-qt.sh windows /var/cache/tolvane

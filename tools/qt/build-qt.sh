@@ -35,25 +35,18 @@ read -ra built_in <<<"$(sed -n 's/^# built in: //p' "$options_file")"
 # Raised when what an entry holds beside Qt changes.
 readonly entry_format=1
 
-offer_sources() {  # a deb-src line for each deb line
-
-  grep -q '^deb-src' /etc/apt/sources.list && return
-  local lines
-  lines=$(sed -n 's/^deb /deb-src /p' /etc/apt/sources.list)
-  printf '%s\n' "$lines" >>/etc/apt/sources.list
+# apt offers sources with a deb-src line for each deb line.
+if ! grep -q '^deb-src' /etc/apt/sources.list; then
+  sed -i '/^deb /{p;s/^deb /deb-src /}' /etc/apt/sources.list
   apt-get update -qq || { echo "apt cannot reach the Debian archive" >&2; exit 1; }
-}
-offer_sources
+fi
 # The pinned version while the archive offers it, else the newest it offers.
 offered=$(apt-cache showsrc --only-source qt6-base | sed -n 's/^Version: //p')
 version=$(grep -Fx "$pinned_version" <<<"$offered" || sort -V <<<"$offered" | tail -n 1)
 [ -n "$version" ] || { echo "Debian's archive offers no qt6-base source" >&2; exit 1; }
 readonly version package=qt6-base_$version
-if [ "$version" = "$pinned_version" ]; then
-  echo "== Qt from qt6-base $version, as pinned in $0"
-else
-  echo "== Qt from qt6-base $version, the newest in Debian's archive"
-fi
+echo "== Qt from qt6-base $version, $([ "$version" = "$pinned_version" ] && echo "as pinned in $0" ||
+  echo "the newest in Debian's archive")"
 
 # What the build is made from; comments and this script's text shape nothing.
 qt_key_inputs() {
@@ -84,20 +77,15 @@ flock "$lock"
 touch -c "$entry" "$source_dir"
 rm -rf "$entry".partial "$source_dir".partial
 trap 'rm -rf "$entry".partial "$source_dir".partial' EXIT
-trap 'exit 143' TERM
-trap 'exit 130' INT
+trap 'exit 143' TERM; trap 'exit 130' INT
 
 fetch_source() {
-  local into=$source_dir.partial log
+  local into=$source_dir.partial
   mkdir -p "$into"
-  log=$(mktemp)
   chown _apt "$into"
-  (cd "$into" && apt-get source --download-only -qq "qt6-base=$version") >"$log" 2>&1 || {
-    cat "$log" >&2
-    echo "apt could not download qt6-base $version, which Debian's archive offers" >&2
-    exit 1
-  }
-  rm -f "$log"
+  (cd "$into" && apt-get source --download-only -qq "qt6-base=$version") >"$into.log" 2>&1 ||
+    { cat "$into.log" >&2; echo "apt could not download qt6-base $version, which the archive offers" >&2; exit 1; }
+  rm -f "$into.log"
   mv "$into" "$source_dir"
 }
 
@@ -111,12 +99,8 @@ run_logged() {
     ((++ticks % 12)) || echo "   $1: $(grep -o '^\[[0-9]*/[0-9]*\]' "$2" | tail -n 1) $((SECONDS - start)) s"
   done
   wait "$build" || status=$?
-  ((status == 0)) || {
-    tail -n 40 "$2" >&2
-    cp "$2" "$cache/qt/$key-$(basename "$2")"
-    echo "$1 Qt failed; its log: $cache/qt/$key-$(basename "$2")" >&2
-    return 1
-  }
+  ((status == 0)) || { tail -n 40 "$2" >&2; cp "$2" "$cache/qt/$key-${2##*/}"
+    echo "$1 Qt failed; its log: $cache/qt/$key-${2##*/}" >&2; return 1; }
 }
 
 # In a subshell: Qt's source date and folder stay out of what follows.
