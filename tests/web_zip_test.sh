@@ -17,4 +17,4 @@ if [ "${1:-}" = --on-display ]; then
 fi
 "$here/../tools/install-packages.sh" chromium chromium-driver firefox-esr webkit2gtk-driver \
   python3-selenium python3-websocket python3-pil xvfb xauth xclip
-xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" "$0" --on-display "$@"
+xvfb-run --auto-servernum --server-num=40 --server-args="-screen 0 1600x1200x24" "$0" --on-display "$@"

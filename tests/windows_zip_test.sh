@@ -16,7 +16,7 @@ here=$(dirname "$(realpath "$0")")
 if [ "${1:-}" != --on-display ]; then
   "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool imagemagick xclip cmake
   shots=${2:+$(realpath -m "$2")}
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" "$shots"
+  exec xvfb-run -a -n 20 -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" "$shots"
 fi
 zip=$2 shots=$3
 [ -z "$shots" ] || mkdir -p "$shots"

@@ -43,7 +43,9 @@ done
 if [ -n "$windows" ]; then
   [ -z "$given_logs" ] || usage
   out=$PWD/build-win64/mutants
-  rm -rf "$out" && mkdir -p "$out" && cp "$list" "$out/mutants.txt"
+  rm -rf "$out"
+  mkdir -p "$out"
+  cp "$list" "$out/mutants.txt"
   echo "The faults' logs go to $out/faults"
   exec tools/in-root.sh --packages tools/windows/packages.txt --packages tools/windows/test-packages.txt \
     --bind "${TOLVANE_CACHE:-/var/cache/tolvane}:/var/cache/tolvane" --bind "$out:/out" \
