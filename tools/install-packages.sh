@@ -2,14 +2,22 @@
 # Installs the Debian packages named that are not installed yet, with sudo
 # when not root. Quick when all are there.
 # Usage: tools/install-packages.sh package ...
+#        tools/install-packages.sh --build-deps   what debian/control needs
+#                                                 to build, without the tests
 set -euo pipefail
 
 missing=()
-for package in "$@"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null |
-    grep -q 'install ok installed' || missing+=("$package")
-done
-((${#missing[@]})) || exit 0
+if [ "${1:-}" = --build-deps ]; then
+  cd "$(dirname "$0")/.."
+  dpkg-checkbuilddeps -P nocheck 2>/dev/null && exit 0
+  missing=(the build dependencies of debian/control)
+else
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null |
+      grep -q 'install ok installed' || missing+=("$package")
+  done
+  ((${#missing[@]})) || exit 0
+fi
 
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
@@ -22,4 +30,8 @@ apt_get() {
     apt-get -o DPkg::Lock::Timeout=600 "$@"
 }
 apt_get update -qq
-apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ "${1:-}" = --build-deps ]; then
+  apt_get build-dep -y -qq --no-install-recommends -P nocheck ./ >/dev/null
+else
+  apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

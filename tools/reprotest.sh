@@ -21,8 +21,8 @@ cd "$(dirname "$0")/.."
 unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 options+=(--verbosity 1 --vary=-user_group --min-cpus=2)
 if [ -z "$target" ]; then
-  tools/install-packages.sh reprotest faketime disorderfs diffoscope-minimal debhelper \
-    cmake ninja-build qt6-base-dev
+  tools/install-packages.sh reprotest faketime disorderfs diffoscope-minimal dpkg-dev
+  tools/install-packages.sh --build-deps
   out=$PWD/build-deb/reprotest
   rm -rf "$out"  # reprotest keeps its results only in a folder of its own
   dsc=$(tools/source-package.sh "$out/source")
