@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Tries the Windows archive or installer under Wine as a Windows user
-# meets it: a fresh prefix with its own home and no menu entries made here,
-# on a virtual display with a window manager. The archive's program starts
-# at 100% and 150%; the installer's, installed silently, from its Start menu
-# shortcut. Each time the window, its colours, ticking by mouse and Space,
-# the tables and their copying, About, Help and Exit must be right (on a
-# failure the window's picture is kept). The installer must then be
-# upgraded by a later version, refuse an earlier one (test-msi/ beside it),
-# and its removal leave the prefix's files, HKCU\Software and uninstall
-# entries as they were.
-# Usage: tests/windows_zip_test.sh ZIP|MSI [SCREENSHOT_DIR]
+# Tries the Windows archive and then its installer under Wine as a Windows
+# user meets them: one fresh prefix with its own home and no menu entries
+# made here, on a virtual display with a window manager. The archive's
+# program starts at 100% and 150%; the installer's (the .msi beside the
+# archive), installed silently, from its Start menu shortcut. Each time
+# the window, its colours, ticking by mouse and Space, the tables and their
+# copying, About, Help and Exit must be right (on a failure the window's
+# picture is kept). The installer must then be upgraded by a later
+# version, refuse an earlier one (test-msi/ beside it), and its removal
+# leave the prefix's files, HKCU\Software and uninstall entries as they were.
+# Usage: tests/windows_zip_test.sh ZIP [SCREENSHOT_DIR]
 set -euo pipefail
 shopt -s inherit_errexit
 here=$(dirname "$(realpath "$0")")
@@ -26,8 +26,8 @@ export WINEPREFIX=$scratch/prefix WINEDEBUG=-all HOME=$scratch/home \
   WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 trap 'wineserver -k 2>/dev/null || true; kill "${wm:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 fail() {
-  echo "FAIL ($dpi dpi): $*" >&2
-  local picture=${shots:-$(dirname "$zip")}/windows-$dpi-failed.png
+  echo "FAIL ($tried at $dpi dpi): $*" >&2
+  local picture=${shots:-$(dirname "$zip")}/windows-$tried-$dpi-failed.png
   [ -z "${window:-}" ] || ! shoot "$picture" || echo "The window as it was: $picture" >&2
   exit 1
 }
@@ -72,7 +72,7 @@ menu_box() {  # menu_box KEYS TITLE: the menu item opens a box titled TITLE
   xdotool windowactivate --sync "$window" key --delay 200 $1
   local box
   box=$(wait_for_window "$2") || fail "$1 shows no box titled \"$2\""
-  [ -z "$shots" ] || import -window "$box" "$shots/windows-$dpi-${2// /-}.png"
+  [ -z "$shots" ] || import -window "$box" "$shots/windows-$tried-$dpi-${2// /-}.png"
   xdotool windowactivate --sync "$box" key Return
   sleep 0.5
   ! xdotool search --onlyvisible --name "^$2\$" >/dev/null || fail "\"$2\" stays open"
@@ -100,7 +100,7 @@ entries() {  # the uninstall entries of Tolvane, one version a line
 }
 lifecycle() {
   echo "== A later version over it, an earlier one refused, then removed"
-  local later=${msi%/*}/test-msi/tolvane-9.0-win64.msi earlier=${msi%/*}/test-msi/tolvane-0.9-win64.msi
+  local later=${zip%/*}/test-msi/tolvane-9.0-win64.msi earlier=${zip%/*}/test-msi/tolvane-0.9-win64.msi
   [[ -f $later && -f $earlier ]] || fail "no installers of other versions beside it ($later)"
   installs "$later" || fail "msiexec could not install a later version over it"
   [ "$(entries)" = 9.0 ] || fail "after the later version, the uninstall entries are: $(entries | paste -sd ' ')"
@@ -114,29 +114,16 @@ lifecycle() {
   diff "$scratch/before" "$scratch/after" >&2 || fail "the removal left the prefix otherwise than before"
 }
 
-if [[ $zip == *.msi ]]; then
-  dpi=96 dpis=(96)
-  msi=$zip
-  state "$scratch/before"
-  installs "$msi" || fail "msiexec could not install $zip"
-  shortcut="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvane.lnk"
-  [ -f "$shortcut" ] || fail "no Start menu shortcut Tolvane.lnk"
-  start=(wine start /wait /unix "$shortcut")
-else
-  mkdir "$scratch/app"
-  (cd "$scratch/app" && cmake -E tar xf "$zip")
-  dpis=(96 144)
-  start=(wine "$scratch/app/tolvane.exe")
-fi
-
-for dpi in "${dpis[@]}"; do
-  scale=$((dpi * 100 / 96))
+set_dpi() {  # set_dpi DPI: the desktop's, for the programs started next
+  dpi=$1 scale=$(($1 * 100 / 96))
   for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
     wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >"$scratch/reg.log" 2>&1 ||
       fail "wine reg could not set $key: $(cat "$scratch/reg.log")"
   done
-  wineserver -w
-  echo "== tolvane.exe at $scale%"
+  wineserver -w  # and with it the settings Wine keeps while a program runs
+}
+try_window() {  # the program that $start starts
+  echo "== The $tried's tolvane.exe at $scale%"
   "${start[@]}" >/dev/null 2>&1 &
   app=$!
   window=$(wait_for_window Tolvane) || fail "no window titled Tolvane"
@@ -160,7 +147,7 @@ for dpi in "${dpis[@]}"; do
   xdotool key --window "$window" Tab space
   sleep 0.3
   click_at 276 160  # Create Code
-  [ -z "$shots" ] || shoot "$shots/windows-$dpi-dpi.png"
+  [ -z "$shots" ] || shoot "$shots/windows-$tried-$dpi-dpi.png"
   pf0=$(copied_from 144 160) pf1=$(copied_from 144 200) pf2=$(copied_from 144 240)
   [ "$pf0" = "10, 00, 00, 00, 00, 00, 00, 00" ] || fail "PF0 table \"$pf0\""
   [ "$pf1" = "C0, 00, 00, 00, 00, 00, 00, 00" ] || fail "PF1 table \"$pf1\""
@@ -173,10 +160,24 @@ for dpi in "${dpis[@]}"; do
   window=""
   ! xdotool search --onlyvisible --name '^Tolvane$' >/dev/null || fail "Exit left a window titled Tolvane"
   echo "   window, colours, tables, copying, About, Help and Exit: right"
-done
-if [[ $zip == *.msi ]]; then
-  lifecycle "$zip"
-  echo "The Windows installer works under Wine: installed, started, upgraded and removed"
-else
-  echo "The Windows archive works under Wine at 100% and 150%"
-fi
+}
+
+tried=archive
+mkdir "$scratch/app"
+(cd "$scratch/app" && cmake -E tar xf "$zip")
+start=(wine "$scratch/app/tolvane.exe")
+for dpi in 96 144; do set_dpi "$dpi"; try_window; done
+
+tried=installer
+msi=${zip%.zip}.msi
+[ -f "$msi" ] || fail "no installer $msi beside the archive"
+set_dpi 96
+state "$scratch/before"
+installs "$msi" || fail "msiexec could not install $msi"
+shortcut="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvane.lnk"
+[ -f "$shortcut" ] || fail "no Start menu shortcut Tolvane.lnk"
+start=(wine start /wait /unix "$shortcut")
+try_window
+lifecycle
+echo "The Windows archive works under Wine at 100% and 150%, and its installer installs," \
+  "starts, upgrades and removes"
