@@ -89,14 +89,11 @@ class Failure(Exception):
 class Page:
     """The page in one engine at one ratio; its pictures go to shots."""
 
-    def __init__(self, ratio, profile, engine, settings=None, shots=None):
+    def __init__(self, driver, ratio, engine, shots=None):
+        self.driver = driver
         self.ratio = ratio
         self.engine = engine
         self.shots = shots
-        self.driver = open_browser(engine, profile, ratio, settings)
-
-    def close(self):
-        self.driver.quit()
 
     def fail(self, label, failure, picture):
         """Keeps the page's picture and ends the test with the failure."""
@@ -339,40 +336,56 @@ def check_exit(page):
 
 
 def run_cases(kind, archive, shots, cases):
-    """Runs each case (name, engines, check, options) in a fresh browser of
-    each engine on a fresh copy of the archive's folder. Options: folder, a
-    change to it; server, the Server's settings; settings, the browser's;
-    ratio; before, what is set before check(page, server) visits."""
+    """Runs each case (name, engines, check, options) in each engine on a
+    fresh copy of the archive's folder, served at an address of its own,
+    in a fresh tab: what one case leaves in the browser's storage, service
+    workers and emulations belongs to another site or another tab. Cases
+    with the same engine, ratio and settings share a browser. Options:
+    folder, a change to the folder; server, the Server's settings;
+    settings, the browser's; ratio; before, what is set before
+    check(page, server) visits."""
     archive = pathlib.Path(archive).resolve()
     shots = pathlib.Path(shots).resolve() if shots else None
     if shots:
         shots.mkdir(parents=True, exist_ok=True)
+    browsers = {}
+
+    def run(scratch, name, label, engine, check, options):
+        folder = scratch / f"site-{label}"
+        zipfile.ZipFile(archive).extractall(folder)
+        options.get("folder", lambda _: None)(folder)
+        server = Server(folder, **options.get("server", {}))
+        ratio, settings = options.get("ratio", 1), options.get("settings")
+        key = (engine, ratio, repr(settings))
+        if key in browsers:
+            browsers[key].new_tab()
+        else:
+            browsers[key] = open_browser(engine, scratch / f"profile-{label}", ratio, settings)
+        page = Page(browsers[key], ratio, engine, shots)
+        try:
+            if engine == "chromium":
+                page.driver.execute_cdp_cmd("Browser.grantPermissions", {
+                    "origin": server.url.rstrip("/"),
+                    "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+            options.get("before", lambda _: None)(page)
+            check(page, server)
+        except Failure as failure:
+            page.fail(f"{name}, {engine}", failure,
+                      (shots or archive.parent) / f"web-{kind}-failed-{label}.png")
+        finally:
+            server.stop()
+
     with tempfile.TemporaryDirectory() as scratch:
-        for number, (name, engines, check, options) in enumerate(cases):
-            if not ONLY.search(name):
-                continue
-            for engine in engines:
-                label = f"{number:02}-{engine}"
-                folder = pathlib.Path(scratch) / f"site-{label}"
-                zipfile.ZipFile(archive).extractall(folder)
-                options.get("folder", lambda _: None)(folder)
-                server = Server(folder, **options.get("server", {}))
-                page = Page(options.get("ratio", 1), pathlib.Path(scratch) / f"profile-{label}",
-                            engine, options.get("settings"), shots)
-                try:
-                    if engine == "chromium":
-                        page.driver.execute_cdp_cmd("Browser.grantPermissions", {
-                            "origin": server.url.rstrip("/"),
-                            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
-                    options.get("before", lambda _: None)(page)
-                    check(page, server)
-                except Failure as failure:
-                    page.fail(f"{name}, {engine}", failure,
-                              (shots or archive.parent) / f"web-{kind}-failed-{label}.png")
-                finally:
-                    page.close()
-                    server.stop()
-            print(f"   {name} ({', '.join(engines)}): right")
+        try:
+            for number, (name, engines, check, options) in enumerate(cases):
+                if ONLY.search(name):
+                    for engine in engines:
+                        run(pathlib.Path(scratch), name, f"{number:02}-{engine}", engine, check,
+                            options)
+                    print(f"   {name} ({', '.join(engines)}): right")
+        finally:
+            for driver in browsers.values():
+                driver.quit()
 
 
 def road(page, server):

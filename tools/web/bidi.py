@@ -43,9 +43,14 @@ class Firefox:
             self._address() + "/session", timeout=60, suppress_origin=True)
         self.command("session.new", {"capabilities": {}})
         self.context = self.command("browsingContext.getTree", {})["contexts"][0]["context"]
-        self.command("browsingContext.setViewport", {
-            "context": self.context, "viewport": {"width": size[0], "height": size[1]},
-            "devicePixelRatio": ratio})
+        self.viewport = {"viewport": {"width": size[0], "height": size[1]}, "devicePixelRatio": ratio}
+        self.command("browsingContext.setViewport", {"context": self.context, **self.viewport})
+
+    def new_tab(self):
+        """A new tab in place of the one open, at the same size and ratio."""
+        old, self.context = self.context, self.command("browsingContext.create", {"type": "tab"})["context"]
+        self.command("browsingContext.close", {"context": old})
+        self.command("browsingContext.setViewport", {"context": self.context, **self.viewport})
 
     def _address(self):
         """Where the Remote Agent listens, as Firefox prints it at start."""

@@ -47,6 +47,9 @@ class Server:
                 super().end_headers()
 
             def send_head(self):
+                # Modified times have whole seconds here: a file changed in
+                # the second it was served would be "not modified".
+                del self.headers["If-Modified-Since"]
                 path = self.path.split("?")[0]
                 if pretty and path.endswith(".html"):
                     self.send_response(308)
@@ -94,11 +97,22 @@ class Server:
 
 
 class Actions:
-    """Input actions as WebDriver defines them, the same for every engine."""
+    """Input actions as WebDriver defines them, and fresh tabs, the same
+    for every engine."""
 
     def perform(self, *sources):
         self.execute(Command.W3C_ACTIONS, {"actions": list(sources)})
         self.execute(Command.W3C_CLEAR_ACTIONS)
+
+    def new_tab(self):
+        """A new tab in place of the one open: nothing a page or an
+        emulation set in the old one stays."""
+        old = self.current_window_handle
+        self.switch_to.new_window("tab")
+        new = self.current_window_handle
+        self.switch_to.window(old)
+        self.close()
+        self.switch_to.window(new)
 
 
 class Chromium(Actions, webdriver.Chrome):
