@@ -348,13 +348,17 @@ def run_cases(kind, archive, shots, cases):
     shots = pathlib.Path(shots).resolve() if shots else None
     if shots:
         shots.mkdir(parents=True, exist_ok=True)
-    browsers = {}
+    browsers, ports = {}, set()
 
     def run(scratch, name, label, engine, check, options):
         folder = scratch / f"site-{label}"
         zipfile.ZipFile(archive).extractall(folder)
         options.get("folder", lambda _: None)(folder)
         server = Server(folder, **options.get("server", {}))
+        while server.port in ports:  # an earlier case's site, whose data the browser keeps
+            server.stop()
+            server = Server(folder, **options.get("server", {}))
+        ports.add(server.port)
         ratio, settings = options.get("ratio", 1), options.get("settings")
         key = (engine, ratio, repr(settings))
         if key in browsers:

@@ -7,13 +7,15 @@
 # the window, its colours, ticking by mouse and Space, the tables and their
 # copying, About, Help and Exit must be right (on a failure the window's
 # picture is kept). The installer must then be upgraded by a later
-# version, refuse an earlier one (test-msi/ beside it), and its removal
-# leave the prefix's files, HKCU\Software and uninstall entries as they were.
+# version, refuse an earlier one (test-msi/ beside it), and its removal,
+# like the archive's runs, leave the prefix's files, HKCU\Software and
+# uninstall entries as the fresh prefix had them.
 # Usage: tests/windows_zip_test.sh ZIP [SCREENSHOT_DIR]
 set -euo pipefail
 shopt -s inherit_errexit
 here=$(dirname "$(realpath "$0")")
 if [ "${1:-}" != --on-display ]; then
+  [[ ${1:-} == *.zip ]] || { echo "Usage: $0 ZIP [SCREENSHOT_DIR] (the installer beside it is tried too)" >&2; exit 2; }
   "$here/../tools/install-packages.sh" wine wine64 xvfb xauth openbox xdotool imagemagick xclip cmake
   shots=${2:+$(realpath -m "$2")}
   exec xvfb-run -a -n 20 -s "-screen 0 1920x1080x24" "$0" --on-display "$(realpath "$1")" "$shots"
@@ -111,7 +113,7 @@ lifecycle() {
   wine msiexec /x "$later" /qn >/dev/null 2>&1 || fail "msiexec could not remove Tolvane"
   wineserver -w
   state "$scratch/after"
-  diff "$scratch/before" "$scratch/after" >&2 || fail "the removal left the prefix otherwise than before"
+  diff "$scratch/fresh" "$scratch/after" >&2 || fail "the removal left the prefix otherwise than before"
 }
 
 set_dpi() {  # set_dpi DPI: the desktop's, for the programs started next
@@ -162,17 +164,19 @@ try_window() {  # the program that $start starts
   echo "   window, colours, tables, copying, About, Help and Exit: right"
 }
 
-tried=archive
+tried=archive dpi=96
+state "$scratch/fresh"
 mkdir "$scratch/app"
 (cd "$scratch/app" && cmake -E tar xf "$zip")
 start=(wine "$scratch/app/tolvane.exe")
 for dpi in 96 144; do set_dpi "$dpi"; try_window; done
 
 tried=installer
-msi=${zip%.zip}.msi
-[ -f "$msi" ] || fail "no installer $msi beside the archive"
 set_dpi 96
 state "$scratch/before"
+diff "$scratch/fresh" "$scratch/before" >&2 || fail "the archive's program left the prefix otherwise than before"
+msi=${zip%.zip}.msi
+[ -f "$msi" ] || fail "no installer $msi beside the archive"
 installs "$msi" || fail "msiexec could not install $msi"
 shortcut="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvane.lnk"
 [ -f "$shortcut" ] || fail "no Start menu shortcut Tolvane.lnk"

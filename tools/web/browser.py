@@ -47,9 +47,6 @@ class Server:
                 super().end_headers()
 
             def send_head(self):
-                # Modified times have whole seconds here: a file changed in
-                # the second it was served would be "not modified".
-                del self.headers["If-Modified-Since"]
                 path = self.path.split("?")[0]
                 if pretty and path.endswith(".html"):
                     self.send_response(308)
