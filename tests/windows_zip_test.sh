@@ -165,18 +165,20 @@ try_window() {  # the program that $start starts
 }
 
 tried=archive dpi=96
+msi=${zip%.zip}.msi
+[ -f "$msi" ] || fail "no installer $msi beside the archive"
 state "$scratch/fresh"
 mkdir "$scratch/app"
 (cd "$scratch/app" && cmake -E tar xf "$zip")
 start=(wine "$scratch/app/tolvane.exe")
 for dpi in 96 144; do set_dpi "$dpi"; try_window; done
 
-tried=installer
+# Wine writes the desktop's DPI into HKCU\Software at each start: set back
+# to the fresh prefix's before its state is taken.
 set_dpi 96
 state "$scratch/before"
 diff "$scratch/fresh" "$scratch/before" >&2 || fail "the archive's program left the prefix otherwise than before"
-msi=${zip%.zip}.msi
-[ -f "$msi" ] || fail "no installer $msi beside the archive"
+tried=installer
 installs "$msi" || fail "msiexec could not install $msi"
 shortcut="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvane.lnk"
 [ -f "$shortcut" ] || fail "no Start menu shortcut Tolvane.lnk"

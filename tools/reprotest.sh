@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Proves Tolvane's packages reproducible with Debian's reprotest: built
-# again in another folder, 400 days ahead, with files listed in another
+# again in another folder, 400 days and 13 hours ahead, with files listed in another
 # order, under another umask, locale, time zone, host name, home, number of
 # processors and kernel, they must be the same to the byte as a first,
 # plain build. Both builds, and on a difference diffoscope's report, are
@@ -22,7 +22,7 @@ cd "$(dirname "$0")/.."
 # not varied. The first build ran at the real time, so this one's clock
 # always runs ahead.
 unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
-options=(--verbosity 1 --vary=-user_group '--vary=time.faketimes+=+400days' --min-cpus=2)
+options=(--verbosity 1 --vary=-user_group '--vary=time.faketimes+=+400days+13hours' --min-cpus=2)
 if [ -z "$target" ]; then
   tools/install-packages.sh reprotest faketime disorderfs diffoscope-minimal dpkg-dev ccache
   tools/install-packages.sh --build-deps
@@ -57,5 +57,6 @@ status=0
 reprotest "${options[@]}" ${control:+--control-build "$control"} --store-dir="$store" "${build[@]}" -- null ||
   status=$?
 # Where reprotest links the second build when the two are the same.
-[ -z "$control" ] || mv "$control" "$store/"
+[ -z "$control" ] || [ ! -d "$store" ] || mv "$control" "$store/" ||
+  echo "The first build could not be kept in $store" >&2
 exit "$status"
