@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Proves Tolvane's packages reproducible with Debian's reprotest: built
-# again in another folder, 400 days and 13 hours ahead, with files listed in another
-# order, under another umask, locale, time zone, host name, home, number of
-# processors and kernel, they must be the same to the byte as a first,
-# plain build. Both builds, and on a difference diffoscope's report, are
+# again in another folder, 400 days and 13 hours ahead, with files listed
+# in another order, under another umask, locale, time zone, host name,
+# home, number of processors and kernel, they must be the same to the byte
+# as a first, plain build. Both builds, and on a difference diffoscope's report, are
 # kept in STORE.
 #   no TARGET  the .debs of HEAD's source package, on this machine; the
 #              first build is dpkg-buildpackage's through the compiler
